@@ -1,0 +1,111 @@
+// Variant: the dynamically typed value that flows between datasets, remote calls and the host.
+//
+// A Variant holds exactly one of: Empty (never assigned), Null, text (UTF-8), 32-bit integer,
+// 64-bit integer, double, boolean, date-time, array (indexed from 0) or data packet.
+// Copies are cheap: arrays are copy-on-write (the non-const accessors detach), packets are
+// shared immutably.
+//
+// Conversions follow the usual variant rules:
+//   Variant("12").toInt()      == 12
+//   Variant("abc").toInt()     throws ConversionError
+//   Variant::date(46082).toDouble() == 46082.0   (a date is its day number)
+//   Variant(true).toInt()      == 1   (false == 0); a Boolean's text is "True"/"False"
+//   Null/Empty convert to 0, 0.0, false and ""; converting an array or packet to a scalar throws.
+// Text that is converted to a number is read in the invariant (C) notation: "1.5", " 12 ".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+struct DataPacket;
+
+// Raised when a value cannot be converted to the requested type.
+class ConversionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class Variant {
+ public:
+  enum class Type { Empty, Null, Text, Int32, Int64, Double, Bool, DateTime, Array, Packet };
+
+  Variant() = default;  // Empty
+  Variant(std::nullptr_t) : type_(Type::Null) {}
+  Variant(const char* text) : type_(Type::Text), text_(text) {}
+  Variant(std::string text) : type_(Type::Text), text_(std::move(text)) {}
+  Variant(std::string_view text) : type_(Type::Text), text_(text) {}
+  Variant(int32_t v) : type_(Type::Int32), int_(v) {}
+  Variant(int64_t v) : type_(Type::Int64), int_(v) {}
+  Variant(double v) : type_(Type::Double), double_(v) {}
+  Variant(bool v) : type_(Type::Bool), int_(v ? 1 : 0) {}
+  Variant(std::vector<Variant> items);
+  Variant(DataPacket packet);
+  Variant(std::shared_ptr<const DataPacket> packet);
+
+  static Variant null() { return Variant(nullptr); }
+  // A date-time: days since 30 December 1899, the fraction being the time of day.
+  static Variant date(double days);
+  static Variant array(std::vector<Variant> items) { return Variant(std::move(items)); }
+
+  Type type() const { return type_; }
+  bool isEmpty() const { return type_ == Type::Empty; }
+  // True for Null and for Empty: "has no value".
+  bool isNull() const { return type_ == Type::Null || type_ == Type::Empty; }
+  // True for every text form. A remote result that is text is an error message.
+  bool isText() const { return type_ == Type::Text; }
+  bool isNumeric() const;  // Int32, Int64, Double (not Bool, not DateTime)
+  bool isArray() const { return type_ == Type::Array; }
+  bool isPacket() const { return type_ == Type::Packet; }
+  bool isDate() const { return type_ == Type::DateTime; }
+
+  // Conversions; each throws ConversionError when the value cannot be converted.
+  std::string toString() const;  // numbers in invariant notation, dates as "dd/mm/yyyy[ hh:nn:ss]"
+  int32_t toInt() const;         // doubles are rounded half away from zero; range-checked
+  int64_t toInt64() const;
+  double toDouble() const;
+  bool toBool() const;     // numbers: non-zero; text: "true"/"false"/"1"/"0" in any case
+  double toDate() const;   // the day number; text is read as a dd/mm/yyyy short date
+
+  // Array access. REQUIRES: isArray(); index < size(), else std::out_of_range.
+  size_t size() const;  // element count for arrays, 0 otherwise
+  const Variant& operator[](size_t index) const;
+  Variant& operator[](size_t index);
+  const std::vector<Variant>& items() const;  // REQUIRES: isArray()
+
+  // REQUIRES: isPacket(), else ConversionError.
+  const DataPacket& packet() const;
+  std::shared_ptr<const DataPacket> sharedPacket() const;
+
+  // Same type and same value (arrays element-wise, packets by content). Int32 and Int64 of the
+  // same number are equal; so are numbers of equal value across Int/Double.
+  bool operator==(const Variant& other) const;
+  bool operator!=(const Variant& other) const { return !(*this == other); }
+
+  // A short human-readable form for messages and test output.
+  std::string debugString() const;
+
+  // JSON form: null, string, number, boolean as themselves (integers stay integers),
+  // {"$date": n} for a date-time, arrays as arrays, {"$packet": {...}} for a data packet.
+  // Empty is written as null.
+  std::string toJson() const;
+  // Throws std::invalid_argument with a clear text on malformed JSON or an invalid packet.
+  static Variant fromJson(std::string_view json);
+
+ private:
+  Type type_ = Type::Empty;
+  int64_t int_ = 0;
+  double double_ = 0.0;
+  std::string text_;
+  std::shared_ptr<std::vector<Variant>> items_;
+  std::shared_ptr<const DataPacket> packet_;
+};
+
+const char* typeName(Variant::Type type);
+
+}  // namespace platform
