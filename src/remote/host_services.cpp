@@ -1,0 +1,45 @@
+#include "remote/host_services.h"
+
+#include <stdexcept>
+
+namespace remote {
+namespace {
+
+HostServices& services() {
+  static HostServices instance;
+  return instance;
+}
+
+template <typename T>
+T& require(T* service, const char* name) {
+  if (service == nullptr)
+    throw std::logic_error(std::string("Host service not installed: ") + name);
+  return *service;
+}
+
+}  // namespace
+
+const HostServices& hostServices() {
+  return services();
+}
+void setHostServices(const HostServices& s) {
+  services() = s;
+}
+
+HostShell& hostShell() {
+  return require(services().shell, "shell");
+}
+BusyAnimation& busyAnimation() {
+  return require(services().busy, "busy animation");
+}
+CursorControl& cursorControl() {
+  return require(services().cursor, "cursor");
+}
+ModalLoop& modalLoop() {
+  return require(services().modal, "modal loop");
+}
+QueryExecutor& queryExecutor() {
+  return require(services().queries, "queries");
+}
+
+}  // namespace remote
