@@ -1,0 +1,88 @@
+// The application server's HTTP listener: JSON-RPC 2.0 calls on the remote objects, behind a
+// bearer-token session.
+//
+// Endpoints (all POST, all answering JSON):
+//   /login           {"operator":"..","password":".."} -> {"token":"..","operator":".."};
+//                    a wrong operator or password -> 401 {"error":{"code":-32001,...}}
+//   /logout          ends the caller's session -> {}
+//   /session         checks the caller's session -> {"operator":".."}, or 401
+//   /rpc/<object>    a JSON-RPC request (see json_rpc.h) for the remote object <object>
+// Every endpoint but /login needs "Authorization: Bearer <token>". HTTP statuses: 200 for results,
+// unknown objects or methods and bad arguments; 400 for malformed requests; 401 without a live
+// session; 413 for a body over the size limit; 404 for other paths; 500 when the method failed.
+// Every error answer carries a JSON body with "error": {"code","message"} (a JSON-RPC error object
+// on /rpc).
+//
+// The server's own refusal of a call (a contract error) is an ordinary text result, produced by
+// the dispatcher; only protocol faults are JSON-RPC errors.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "server/rpc/dispatcher.h"
+
+namespace server {
+
+// Receives one finished log line (no newline). Calls are serialised by the server.
+using LogSink = std::function<void(std::string_view line)>;
+
+// A sink writing each line and a newline to `out`, flushed. `out` must outlive the server.
+LogSink logTo(std::ostream& out);
+
+struct RpcServerOptions {
+  std::string bindAddress = "127.0.0.1";  // loopback unless told otherwise
+  int port = 0;                           // 0: an ephemeral port, see RpcHttpServer::start
+  size_t threads = 8;                     // worker threads; each serves one connection at a time
+  size_t maxBodyBytes = 8 * 1024 * 1024;
+  std::chrono::milliseconds sessionIdleTimeout = std::chrono::minutes(30);
+  // Longest wait for a request's bytes or the client's reading of the answer.
+  std::chrono::milliseconds ioTimeout = std::chrono::seconds(30);
+  // How long an idle keep-alive connection holds its worker thread.
+  std::chrono::seconds keepAliveTimeout = std::chrono::seconds(5);
+  LogSink log;  // null: no log
+};
+
+class RpcHttpServer {
+ public:
+  // `dispatcher` and `authenticator` must outlive the server.
+  RpcHttpServer(Dispatcher& dispatcher, Authenticator& authenticator,
+                RpcServerOptions options = {});
+  // Stops the server if it runs.
+  ~RpcHttpServer();
+
+  RpcHttpServer(const RpcHttpServer&) = delete;
+  RpcHttpServer& operator=(const RpcHttpServer&) = delete;
+
+  // Binds and starts serving on background threads. Returns the bound port (the ephemeral one when
+  // options.port is 0). REQUIRES: not started before. Throws std::runtime_error when the address
+  // cannot be bound, std::logic_error when called twice.
+  int start();
+
+  // Stops accepting connections, lets the calls in flight finish and answer, and joins every
+  // thread. Idempotent; safe from any thread but the server's own workers.
+  void stop();
+
+  // True from a successful start() until stop().
+  bool running() const;
+  int port() const;  // the bound port; 0 before start()
+
+  // Live sessions (for monitoring and tests).
+  size_t sessionCount() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// For the server's main: blocks until SIGINT or SIGTERM arrives (or the server stops by other
+// means), then stops the server. Returns the signal number, or 0 when the server stopped without
+// one. The previous handlers of both signals are restored before returning.
+int stopOnSignals(RpcHttpServer& server);
+
+}  // namespace server

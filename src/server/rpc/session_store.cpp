@@ -1,0 +1,81 @@
+#include "server/rpc/session_store.h"
+
+#include <sys/random.h>
+
+#include <cerrno>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+namespace server {
+
+std::string randomToken(size_t bytes) {
+  std::vector<unsigned char> buffer(bytes);
+  size_t filled = 0;
+  while (filled < bytes) {
+    ssize_t got = getrandom(buffer.data() + filled, bytes - filled, 0);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      throw std::system_error(errno, std::generic_category(), "getrandom");
+    }
+    filled += static_cast<size_t>(got);
+  }
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string token;
+  token.reserve(bytes * 2);
+  for (unsigned char b : buffer) {
+    token += kHex[b >> 4];
+    token += kHex[b & 0x0f];
+  }
+  return token;
+}
+
+SessionStore::SessionStore(std::chrono::milliseconds idleTimeout, Now now)
+    : idleTimeout_(idleTimeout), now_(now ? std::move(now) : Now([] { return Clock::now(); })) {
+  if (idleTimeout_ <= std::chrono::milliseconds::zero()) {
+    throw std::invalid_argument("SessionStore: idle timeout must be positive");
+  }
+}
+
+bool SessionStore::expired(const Entry& entry, Clock::time_point now) const {
+  return now - entry.lastSeen >= idleTimeout_;
+}
+
+std::string SessionStore::open(const std::string& operatorCode) {
+  std::string token = randomToken();
+  const auto now = now_();
+  std::lock_guard lock(mutex_);
+  std::erase_if(sessions_, [&](const auto& item) { return expired(item.second, now); });
+  sessions_[token] = Entry{operatorCode, now};
+  return token;
+}
+
+std::optional<std::string> SessionStore::touch(const std::string& token) {
+  const auto now = now_();
+  std::lock_guard lock(mutex_);
+  auto it = sessions_.find(token);
+  if (it == sessions_.end()) return std::nullopt;
+  if (expired(it->second, now)) {
+    sessions_.erase(it);
+    return std::nullopt;
+  }
+  it->second.lastSeen = now;
+  return it->second.operatorCode;
+}
+
+bool SessionStore::close(const std::string& token) {
+  const auto now = now_();
+  std::lock_guard lock(mutex_);
+  auto it = sessions_.find(token);
+  if (it == sessions_.end()) return false;
+  const bool live = !expired(it->second, now);
+  sessions_.erase(it);
+  return live;
+}
+
+size_t SessionStore::size() const {
+  std::lock_guard lock(mutex_);
+  return sessions_.size();
+}
+
+}  // namespace server

@@ -1,0 +1,53 @@
+// The logged-in sessions of the application server: random bearer tokens that expire when idle.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+namespace server {
+
+// `bytes` random bytes from the operating system's CSPRNG, as lower-case hex (2 * bytes chars).
+// Throws std::system_error when the system cannot supply them.
+std::string randomToken(size_t bytes = 32);
+
+class SessionStore {
+ public:
+  using Clock = std::chrono::steady_clock;
+  using Now = std::function<Clock::time_point()>;
+
+  // REQUIRES: idleTimeout > 0. `now` replaces the clock (tests); null means Clock::now.
+  explicit SessionStore(std::chrono::milliseconds idleTimeout, Now now = nullptr);
+
+  // Starts a session for an authenticated operator and returns its new token. Sweeps the sessions
+  // that have expired, so abandoned logins do not accumulate. Thread-safe.
+  std::string open(const std::string& operatorCode);
+
+  // The operator of a live session, restarting its idle time. A session idle for idleTimeout or
+  // longer is expired: it is removed and nullopt returned, as for an unknown token. Thread-safe.
+  std::optional<std::string> touch(const std::string& token);
+
+  // Ends a session; false when the token was unknown or expired. Thread-safe.
+  bool close(const std::string& token);
+
+  // Live and not yet swept sessions.
+  size_t size() const;
+
+ private:
+  struct Entry {
+    std::string operatorCode;
+    Clock::time_point lastSeen;
+  };
+  bool expired(const Entry& entry, Clock::time_point now) const;
+
+  std::chrono::milliseconds idleTimeout_;
+  Now now_;
+  mutable std::mutex mutex_;
+  std::unordered_map<std::string, Entry> sessions_;
+};
+
+}  // namespace server

@@ -1,0 +1,176 @@
+#include "server/rpc/json_rpc.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/data_packet.h"
+#include "platform/json.h"
+
+namespace server {
+namespace {
+
+using platform::Variant;
+
+struct RejectCase {
+  const char* name;
+  std::string body;
+  int code;
+  const char* id;  // the id the fault answers with
+};
+
+class RejectTest : public ::testing::TestWithParam<RejectCase> {};
+
+TEST_P(RejectTest, AnswersTheFaultAndTheId) {
+  const RejectCase& c = GetParam();
+  RpcDecoded decoded = decodeRpcRequest(c.body);
+  ASSERT_TRUE(std::holds_alternative<RpcRejected>(decoded)) << c.body;
+  const RpcRejected& rejected = std::get<RpcRejected>(decoded);
+  EXPECT_EQ(rejected.fault.code(), c.code) << rejected.fault.what();
+  EXPECT_EQ(rejected.id, c.id);
+  EXPECT_STRNE(rejected.fault.what(), "");
+}
+
+const std::string kDeep = std::string(200, '[') + std::string(200, ']');
+
+INSTANTIATE_TEST_SUITE_P(
+    Bodies, RejectTest,
+    ::testing::Values(
+        RejectCase{"Empty", "", kParseError, "null"},
+        RejectCase{"NotJson", "jsonrpc=2.0&method=x", kParseError, "null"},
+        RejectCase{"Truncated", R"({"jsonrpc":"2.0","id":1,"method":"Echo","params":[1,)",
+                   kParseError, "null"},
+        RejectCase{"TrailingGarbage", R"({"jsonrpc":"2.0","id":1,"method":"Echo"} x)", kParseError,
+                   "null"},
+        RejectCase{"RepeatedMethod", R"({"jsonrpc":"2.0","id":1,"method":"Echo","method":"Fail"})",
+                   kParseError, "null"},
+        RejectCase{"HostileNesting",
+                   R"({"jsonrpc":"2.0","id":1,"method":"Echo","params":)" + kDeep + "}",
+                   kParseError, "null"},
+        RejectCase{"Array", R"([{"jsonrpc":"2.0","id":1,"method":"Echo"}])", kInvalidRequest,
+                   "null"},
+        RejectCase{"Scalar", "42", kInvalidRequest, "null"},
+        RejectCase{"NoVersion", R"({"id":3,"method":"Echo"})", kInvalidRequest, "3"},
+        RejectCase{"OldVersion", R"({"jsonrpc":"1.0","id":3,"method":"Echo"})", kInvalidRequest,
+                   "3"},
+        RejectCase{"NumericVersion", R"({"jsonrpc":2.0,"id":"a","method":"Echo"})", kInvalidRequest,
+                   R"("a")"},
+        RejectCase{"ObjectId", R"({"jsonrpc":"2.0","id":{},"method":"Echo"})", kInvalidRequest,
+                   "null"},
+        RejectCase{"BoolId", R"({"jsonrpc":"2.0","id":true,"method":"Echo"})", kInvalidRequest,
+                   "null"},
+        RejectCase{"NoMethod", R"({"jsonrpc":"2.0","id":4,"params":[]})", kInvalidRequest, "4"},
+        RejectCase{"EmptyMethod", R"({"jsonrpc":"2.0","id":4,"method":""})", kInvalidRequest, "4"},
+        RejectCase{"NumericMethod", R"({"jsonrpc":"2.0","id":4,"method":12})", kInvalidRequest,
+                   "4"},
+        RejectCase{"ScalarParams", R"({"jsonrpc":"2.0","id":5,"method":"Echo","params":1})",
+                   kInvalidRequest, "5"},
+        RejectCase{"NamedParams", R"({"jsonrpc":"2.0","id":5,"method":"Echo","params":{"a":1}})",
+                   kInvalidParams, "5"},
+        RejectCase{"PlainObjectParam",
+                   R"({"jsonrpc":"2.0","id":6,"method":"Echo","params":[1,{"a":1}]})",
+                   kInvalidParams, "6"},
+        RejectCase{"TextDate",
+                   R"({"jsonrpc":"2.0","id":6,"method":"Echo","params":[{"$date":"hoje"}]})",
+                   kInvalidParams, "6"},
+        RejectCase{
+            "BadPacket",
+            R"({"jsonrpc":"2.0","id":6,"method":"Echo","params":[{"$packet":{"fields":[{"name":"A","type":"blob"}],"rows":[]}}]})",
+            kInvalidParams, "6"},
+        RejectCase{
+            "RowOfWrongWidth",
+            R"({"jsonrpc":"2.0","id":6,"method":"Echo","params":[{"$packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1,2]]}}]})",
+            kInvalidParams, "6"}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+Variant samplePacket() {
+  platform::DataPacket packet;
+  packet.fields = {{"CDPRODUTO", platform::FieldType::Text, 10},
+                   {"QTDERECE", platform::FieldType::Float, 0},
+                   {"DTCARDAPIO", platform::FieldType::DateTime, 0},
+                   {"CONT", platform::FieldType::Integer, 0}};
+  packet.rows = {{Variant("0001"), Variant(0.125), Variant::date(46082), Variant(int32_t{3})},
+                 {Variant("0002"), Variant::null(), Variant::null(), Variant(int32_t{0})}};
+  packet.changes = {{platform::ChangeKind::Insert, 1, {}}};
+  return Variant(packet);
+}
+
+std::vector<Variant> everyKind() {
+  return {
+      Variant::null(),        Variant("Análise de Custos \"aspas\" \\ \n"),
+      Variant(int32_t{-7}),   Variant(int64_t{9007199254740993}),
+      Variant(0.1),           Variant(true),
+      Variant::date(46082.5), Variant::array({Variant("001"), Variant::array({}), Variant(2.5)}),
+      samplePacket()};
+}
+
+TEST(DecodeRpcRequest, ReadsEveryVariantKindBackFromItsEncoding) {
+  const std::vector<Variant> params = everyKind();
+  RpcDecoded decoded = decodeRpcRequest(encodeRpcRequest("17", "GetProduto", params));
+  ASSERT_TRUE(std::holds_alternative<RpcRequest>(decoded))
+      << std::get<RpcRejected>(decoded).fault.what();
+  const RpcRequest& request = std::get<RpcRequest>(decoded);
+  EXPECT_EQ(request.id, "17");
+  EXPECT_EQ(request.method, "GetProduto");
+  ASSERT_EQ(request.params.size(), params.size());
+  for (size_t i = 0; i < params.size(); ++i) {
+    EXPECT_EQ(request.params[i], params[i]) << i << ": " << params[i].debugString();
+    EXPECT_EQ(request.params[i].type(), params[i].type()) << i;
+  }
+}
+
+struct AcceptCase {
+  const char* body;
+  const char* id;
+  size_t paramCount;
+};
+
+TEST(DecodeRpcRequest, AcceptsEveryIdFormAndOptionalParams) {
+  const AcceptCase cases[] = {
+      {R"({"jsonrpc":"2.0","id":1,"method":"M","params":[]})", "1", 0},
+      {R"({"jsonrpc":"2.0","id":-12,"method":"M","params":[1]})", "-12", 1},
+      {R"({"jsonrpc":"2.0","id":1.5,"method":"M"})", "1.5", 0},
+      {R"({"jsonrpc":"2.0","id":"a\"b","method":"M"})", R"("a\"b")", 0},
+      {R"({"jsonrpc":"2.0","id":null,"method":"M"})", "null", 0},
+      {R"({"method":"M","jsonrpc":"2.0"})", "null", 0},
+      {R"( {"params":[null,"x"],"extra":{"ignored":[1,2]},"method":"M","jsonrpc":"2.0","id":9} )",
+       "9", 2},
+  };
+  for (const AcceptCase& c : cases) {
+    RpcDecoded decoded = decodeRpcRequest(c.body);
+    ASSERT_TRUE(std::holds_alternative<RpcRequest>(decoded))
+        << c.body << ": " << std::get<RpcRejected>(decoded).fault.what();
+    const RpcRequest& request = std::get<RpcRequest>(decoded);
+    EXPECT_EQ(request.id, c.id) << c.body;
+    EXPECT_EQ(request.method, "M");
+    EXPECT_EQ(request.params.size(), c.paramCount) << c.body;
+  }
+}
+
+TEST(DecodeRpcRequest, ErrorNamesTheRefusedParameter) {
+  RpcDecoded decoded =
+      decodeRpcRequest(R"({"jsonrpc":"2.0","id":1,"method":"M","params":[1,2,{"$date":1,"x":2}]})");
+  ASSERT_TRUE(std::holds_alternative<RpcRejected>(decoded));
+  EXPECT_NE(std::string(std::get<RpcRejected>(decoded).fault.what()).find("parâmetro 2"),
+            std::string::npos)
+      << std::get<RpcRejected>(decoded).fault.what();
+}
+
+TEST(EncodeRpc, AnswersAreJsonWithTheRequestId) {
+  const std::string result = encodeRpcResult(R"("x")", Variant::array({Variant("ok"), 1}));
+  const platform::json::Value parsedResult = platform::json::parse(result);
+  EXPECT_EQ(parsedResult.find("jsonrpc")->asString(), "2.0");
+  EXPECT_EQ(parsedResult.find("id")->asString(), "x");
+  EXPECT_EQ(parsedResult.find("result")->asArray().size(), 2u);
+
+  const std::string error = encodeRpcError("7", kMethodNotFound, "Método \"X\"\ndesconhecido");
+  const platform::json::Value parsedError = platform::json::parse(error);
+  EXPECT_EQ(parsedError.find("id")->asInt(), 7);
+  EXPECT_EQ(parsedError.find("error")->find("code")->asInt(), kMethodNotFound);
+  EXPECT_EQ(parsedError.find("error")->find("message")->asString(), "Método \"X\"\ndesconhecido");
+  EXPECT_EQ(parsedError.find("result"), nullptr);
+}
+
+}  // namespace
+}  // namespace server
