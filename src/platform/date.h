@@ -15,15 +15,16 @@ struct Ymd {
 };
 
 bool isLeapYear(int year);
-int daysInMonth(int year, int month);  // REQUIRES: 1 <= month <= 12
+int daysInMonth(int year, int month);  // REQUIRES: 1 <= month <= 12, else std::invalid_argument
 // Whether year/month/day name a real calendar day (years 1..9999).
 bool isValidDate(int year, int month, int day);
 
 // REQUIRES: isValidDate(year, month, day), else std::invalid_argument.
 double encodeDate(int year, int month, int day);
 // The calendar day of a date-time (the time of day is ignored, also for negative values).
+// ERRORS: std::out_of_range for a value outside the years 1..9999 (also NaN and infinities).
 Ymd decodeDate(double dateTime);
-// 1 = Sunday .. 7 = Saturday.
+// 1 = Sunday .. 7 = Saturday. ERRORS: as decodeDate.
 int dayOfWeek(double dateTime);
 // The whole day of a date-time, dropping the time of day.
 double dateOnly(double dateTime);
