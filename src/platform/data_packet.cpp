@@ -54,10 +54,20 @@ bool accepts(FieldType field, Variant::Type type) {
   return false;
 }
 
-// `where` names the row or change the values belong to, for the message.
-void checkValues(const std::vector<PacketField>& fields, const Row& values,
-                 const std::string& where) {
+// Names a row, or the original values of a change; spelt out only for a message, since a
+// packet has many rows.
+struct Where {
+  bool change;
+  size_t index;
+  std::string text() const {
+    return change ? "change " + std::to_string(index) + " original"
+                  : "row " + std::to_string(index);
+  }
+};
+
+void checkValues(const std::vector<PacketField>& fields, const Row& values, Where at) {
   if (values.size() != fields.size()) {
+    const std::string where = at.text();
     invalid(where + ": expected " + std::to_string(fields.size()) + " values, got " +
             std::to_string(values.size()));
   }
@@ -66,13 +76,13 @@ void checkValues(const std::vector<PacketField>& fields, const Row& values,
     if (value.isNull()) continue;
     const PacketField& field = fields[i];
     if (!accepts(field.type, value.type())) {
-      invalid(where + ": field '" + field.name + "' expects " + fieldTypeName(field.type) +
+      invalid(at.text() + ": field '" + field.name + "' expects " + fieldTypeName(field.type) +
               ", got " + typeName(value.type()));
     }
     if (value.isText() && field.size > 0) {
       const size_t length = characterCount(value.toString());
       if (length > static_cast<size_t>(field.size)) {
-        invalid(where + ": field '" + field.name + "' holds " + std::to_string(length) +
+        invalid(at.text() + ": field '" + field.name + "' holds " + std::to_string(length) +
                 " characters, more than its size " + std::to_string(field.size));
       }
     }
@@ -188,8 +198,9 @@ PacketField readField(json::Reader& reader, size_t index) {
   return field;
 }
 
-Row readValues(json::Reader& reader, const std::string& where, size_t expectedWidth) {
-  beginArray(reader, where);
+Row readValues(json::Reader& reader, Where at, size_t expectedWidth) {
+  if (reader.peek() != '[') beginArray(reader, at.text());  // fails, naming the place
+  reader.beginArray();
   Row row;
   row.reserve(expectedWidth);
   try {
@@ -197,7 +208,7 @@ Row readValues(json::Reader& reader, const std::string& where, size_t expectedWi
       row.push_back(Variant::readJson(reader));
     }
   } catch (const json::ParseError& e) {
-    invalid(where + ": " + e.what());
+    invalid(at.text() + ": " + e.what());
   }
   return row;
 }
@@ -229,7 +240,7 @@ Change readChange(json::Reader& reader, size_t index, size_t width) {
       change.row = static_cast<int>(row);
     } else if (key == "original") {
       members.see(key, 2);
-      change.original = readValues(reader, where + " original", width);
+      change.original = readValues(reader, Where{true, index}, width);
     } else {
       members.unknown(key);
     }
@@ -313,7 +324,7 @@ void DataPacket::validate() const {
     }
   }
   for (size_t i = 0; i < rows.size(); ++i)
-    checkValues(fields, rows[i], "row " + std::to_string(i));
+    checkValues(fields, rows[i], Where{false, i});
 
   std::vector<bool> changed(rows.size(), false);
   for (size_t i = 0; i < changes.size(); ++i) {
@@ -336,7 +347,7 @@ void DataPacket::validate() const {
     if (change.kind == ChangeKind::Insert) {
       if (!change.original.empty()) invalid(where + ": an insert carries no original values");
     } else {
-      checkValues(fields, change.original, where + " original");
+      checkValues(fields, change.original, Where{true, i});
     }
   }
 }
@@ -411,7 +422,7 @@ DataPacket readPacket(json::Reader& reader) {
       beginArray(reader, "'rows'");
       for (bool firstRow = true; reader.nextElement(firstRow); firstRow = false) {
         packet.rows.push_back(
-            readValues(reader, "row " + std::to_string(packet.rows.size()), packet.fields.size()));
+            readValues(reader, Where{false, packet.rows.size()}, packet.fields.size()));
       }
     } else if (key == "changes") {
       members.see(key, 2);
