@@ -1,8 +1,8 @@
 #include "platform/json.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <unordered_set>
 
 namespace platform::json {

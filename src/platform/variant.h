@@ -77,8 +77,9 @@ class Variant {
                                  // doubles), dates as "dd/mm/yyyy[ hh:nn:ss]" (the time only when
                                  // it is not midnight once rounded to the second), Bool
                                  // "True"/"False"; arrays and packets throw
-  int32_t toInt() const;         // doubles are rounded half away from zero; range-checked
-  int64_t toInt64() const;       // as toInt
+  int32_t toInt() const;    // doubles, and text such as "1.5", are rounded half away from zero;
+                            // range-checked
+  int64_t toInt64() const;  // as toInt
   double toDouble() const;
   bool toBool() const;    // numbers: non-zero; text: "true"/"false"/"1"/"0" in any case
   double toDate() const;  // the day number; text is read as a dd/mm/yyyy short date; Bool throws
@@ -86,8 +87,8 @@ class Variant {
   // Array access. REQUIRES: isArray() and index < size(), else std::out_of_range.
   size_t size() const;  // element count for arrays, 0 otherwise
   const Variant& operator[](size_t index) const;
-  // Detaches first when the array is shared, so no other copy sees the change. The reference
-  // stays valid until this Variant is assigned, copied from while being changed, or destroyed.
+  // Detaches first when the array is shared, so no other copy sees the change. Write through the
+  // reference before this Variant is copied again (a copy shares the array) or changed.
   Variant& operator[](size_t index);
   const std::vector<Variant>& items() const;  // REQUIRES: isArray(), else ConversionError
 
