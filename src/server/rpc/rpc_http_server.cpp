@@ -308,6 +308,7 @@ struct RpcHttpServer::Impl {
     http.set_write_timeout(options.ioTimeout);
     http.set_keep_alive_timeout(std::max<time_t>(1, options.keepAliveTimeout.count()));
     http.set_keep_alive_max_count(1000);
+    http.set_tcp_nodelay(true);
     // The library's default is SO_REUSEPORT, which lets a second server bind the same port and
     // take half of the connections. Only SO_REUSEADDR: a restart may rebind at once.
     http.set_socket_options([](socket_t sock) {

@@ -82,7 +82,8 @@ class RpcHttpServer {
 
 // For the server's main: blocks until SIGINT or SIGTERM arrives (or the server stops by other
 // means), then stops the server. Returns the signal number, or 0 when the server stopped without
-// one. The previous handlers of both signals are restored before returning.
+// one. The previous handlers of both signals are restored before returning. One call at a time per
+// process.
 int stopOnSignals(RpcHttpServer& server);
 
 }  // namespace server
