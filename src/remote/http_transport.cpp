@@ -1,6 +1,8 @@
 #include "remote/http_transport.h"
 
 #include <httplib.h>
+#include <signal.h>
+
 #include <charconv>
 #include <mutex>
 
@@ -35,10 +37,22 @@ std::string failureText(httplib::Error error, const std::string& endpoint) {
   }
 }
 
+// A server that drops the connection while a request is being written raises SIGPIPE, whose
+// default action ends the process. A handler the host installed is left alone.
+void ignoreBrokenPipes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    sigaction(SIGPIPE, nullptr, &current);
+    if (current.sa_handler == SIG_DFL) signal(SIGPIPE, SIG_IGN);
+  });
+}
+
 class HttpTransport final : public Transport {
  public:
   HttpTransport(ServerAddress address, const TransportOptions& options)
       : address_(std::move(address)), client_(address_.host, address_.port) {
+    ignoreBrokenPipes();
     client_.set_keep_alive(true);
     // Headers and body go out in separate writes; with Nagle each call would wait on a delayed ACK.
     client_.set_tcp_nodelay(true);

@@ -14,6 +14,7 @@ inline constexpr int kRpcMethodNotFound = -32601;
 inline constexpr int kRpcInvalidParams = -32602;
 inline constexpr int kRpcInternalError = -32603;
 inline constexpr int kRpcNotAuthenticated = -32001;
+inline constexpr int kRpcRequestTooLarge = -32002;
 
 class RemoteError : public std::runtime_error {
  public:

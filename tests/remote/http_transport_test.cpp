@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -120,6 +121,13 @@ TEST(HttpTransport, AServerThatNeverAnswersTimesOutWithinTheReadTimeout) {
   EXPECT_GE(elapsed, std::chrono::milliseconds(250));
   EXPECT_LT(elapsed, std::chrono::seconds(3));
   close(fd);
+}
+
+TEST(HttpTransport, ABrokenPipeCannotEndTheProcess) {
+  auto transport = makeHttpTransport("127.0.0.1", 1);
+  // What a write to a server that dropped the connection mid-request raises.
+  raise(SIGPIPE);
+  SUCCEED();
 }
 
 }  // namespace

@@ -233,6 +233,24 @@ TEST_F(ShortSessionTest, AnExpiredSessionRaisesNotAuthenticated) {
   EXPECT_NE(std::string(e.what()).find("expirada"), std::string::npos) << e.what();
 }
 
+class SmallBodyTest : public NetConnectionTest {
+ protected:
+  server::RpcServerOptions options() override {
+    server::RpcServerOptions o;
+    o.maxBodyBytes = 64 * 1024;
+    return o;
+  }
+};
+
+TEST_F(SmallBodyTest, ACallOverTheServersLimitRaisesRequestTooLarge) {
+  for (size_t size : {size_t{100 * 1024}, size_t{4 * 1024 * 1024}}) {
+    RemoteError e = raised([&] { connection_.call("Echo", std::string(size, 'x')); });
+    EXPECT_EQ(e.kind(), RemoteError::Kind::Protocol) << size << ": " << e.what();
+    EXPECT_EQ(e.code(), kRpcRequestTooLarge) << size << ": " << e.what();
+  }
+  EXPECT_EQ(connection_.call("Whoami"), Variant("ADMIN"));
+}
+
 TEST(Session, LoginAnswersTheOperatorOrRaises) {
   LoopbackServer server;
   auto session = Session::login("127.0.0.1", server.port, "maria", "m@ria 2026");

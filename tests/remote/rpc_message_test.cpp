@@ -15,6 +15,7 @@ static_assert(kRpcMethodNotFound == server::kMethodNotFound);
 static_assert(kRpcInvalidParams == server::kInvalidParams);
 static_assert(kRpcInternalError == server::kInternalError);
 static_assert(kRpcNotAuthenticated == server::kNotAuthenticated);
+static_assert(kRpcRequestTooLarge == server::kRequestTooLarge);
 
 std::vector<Variant> sampleParams() {
   platform::DataPacket packet;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -359,6 +361,42 @@ TEST_F(RpcServerTest, StopLetsCallsInFlightAnswerThenRefusesConnections) {
   auto after = client().Post("/session", "{}", "application/json");
   EXPECT_FALSE(after);
   server_->server().stop();  // idempotent
+}
+
+// Sends `bytes` raw on a fresh connection and closes it without reading the answer.
+void sendAndHangUp(int port, const std::string& bytes) {
+  const int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+  close(fd);
+}
+
+TEST_F(RpcServerTest, ACallerThatHangsUpDoesNotHarmTheServer) {
+  // A large answer to a caller already gone: writing it must not end the process.
+  const std::string body = request(
+      "Echo", "[\"" + std::string(1 << 20, 'x') + "\",\"" + std::string(1 << 20, 'y') + "\"]");
+  std::string http =
+      "POST /rpc/Test.rdmEcho HTTP/1.1\r\nHost: x\r\nAuthorization: Bearer " + token_ +
+      "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+      "\r\n\r\n" + body;
+  for (int i = 0; i < 5; ++i)
+    sendAndHangUp(server_->port, http);
+  // Half a request, then silence: the worker gives up at the I/O timeout, others keep serving.
+  sendAndHangUp(server_->port, "POST /rpc/Test.rdmEcho HTTP/1.1\r\nContent-Length: 100\r\n\r\n{");
+  while (server_->dispatcher.calls < 5)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(resultOf(call("Whoami", {})), Variant("ADMIN"));
+}
+
+TEST_F(RpcServerTest, ABrokenPipeCannotEndTheProcess) {
+  // What a write to a caller that hung up mid-answer raises.
+  raise(SIGPIPE);
+  EXPECT_EQ(resultOf(call("Whoami", {})), Variant("ADMIN"));
 }
 
 class TightServerTest : public RpcServerTest {

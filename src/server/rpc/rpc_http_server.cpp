@@ -99,6 +99,17 @@ int statusFor(int code) {
   }
 }
 
+// Writing to a caller that hung up raises SIGPIPE, whose default action ends the process. A
+// handler the host installed is left alone.
+void ignoreBrokenPipes() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current {};
+    sigaction(SIGPIPE, nullptr, &current);
+    if (current.sa_handler == SIG_DFL) signal(SIGPIPE, SIG_IGN);
+  });
+}
+
 }  // namespace
 
 LogSink logTo(std::ostream& out) {
@@ -353,6 +364,7 @@ int RpcHttpServer::start() {
   if (s.listener.joinable() || s.port != 0) {
     throw std::logic_error("RpcHttpServer::start: already started");
   }
+  ignoreBrokenPipes();
   const std::string& address = s.options.bindAddress;
   int port = s.options.port;
   if (port == 0) {
