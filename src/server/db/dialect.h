@@ -1,0 +1,52 @@
+// Dialect: every difference between the SQL of the supported backends, in one place.
+//
+// Statements are written once in a portable form:
+//   - placeholders are numbered, "?1" .. "?N" (a number may repeat);
+//   - "{AUTOKEY}" stands for an auto-incremented integer primary key column type;
+//   - dates are day numbers (DOUBLE PRECISION), so date arithmetic is plain addition;
+//   - types are VARCHAR(n), CHAR(n), DOUBLE PRECISION, INTEGER, BIGINT.
+// translate() turns that form into the backend's own text.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace server::db {
+
+enum class Backend { SQLite, PostgreSQL };
+
+class Dialect {
+ public:
+  explicit Dialect(Backend backend) : backend_(backend) {}
+
+  static const Dialect& sqlite();
+  static const Dialect& postgres();
+
+  Backend backend() const { return backend_; }
+
+  // Rewrites portable SQL into this backend's text. Placeholders and tokens inside quoted
+  // literals are left alone. Guarantees: the placeholder numbers are kept.
+  std::string translate(std::string_view portableSql) const;
+
+  // Starts a write transaction that takes the write lock at once, so two writers never deadlock
+  // upgrading a read lock.
+  std::string beginWrite() const;
+
+  // Column type of an auto-incremented integer primary key.
+  std::string autoIncrementKey() const;
+
+  // "INSERT INTO table (columns) VALUES (?1..?n) ON CONFLICT (keys) DO UPDATE SET other = new"
+  // (portable form). REQUIRES: keys is a non-empty subset of columns. When every column is a key
+  // the conflict is ignored.
+  std::string upsert(std::string_view table, const std::vector<std::string>& columns,
+                     const std::vector<std::string>& keys) const;
+
+  // Portable expression of a date (day number) moved by a number of days.
+  std::string addDays(std::string_view dateExpr, std::string_view daysExpr) const;
+
+ private:
+  Backend backend_;
+};
+
+}  // namespace server::db

@@ -1,0 +1,135 @@
+#include "server/db/sqlite_database.h"
+
+#include <sqlite3.h>
+
+namespace server::db {
+namespace {
+
+class SqliteStatement : public Statement {
+ public:
+  SqliteStatement(SqliteDatabase& db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
+  ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+
+  void bindNull(int index) override { check(sqlite3_bind_null(stmt_, index)); }
+  void bindText(int index, std::string_view value) override {
+    check(sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
+                            SQLITE_TRANSIENT));
+  }
+  void bindReal(int index, double value) override {
+    check(sqlite3_bind_double(stmt_, index, value));
+  }
+  void bindInt(int index, int64_t value) override {
+    check(sqlite3_bind_int64(stmt_, index, value));
+  }
+
+  bool step() override {
+    if (!started_) {
+      db_.beforeExecute();
+      started_ = true;
+    }
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    std::string message = sqlite3_errmsg(db_.handle());
+    db_.fail(message);
+    throw DbError(message);
+  }
+
+  void reset() override {
+    sqlite3_reset(stmt_);
+    started_ = false;
+  }
+
+  int columnCount() const override { return sqlite3_column_count(stmt_); }
+  bool isNull(int col) const override { return sqlite3_column_type(stmt_, col) == SQLITE_NULL; }
+  std::string text(int col) const override {
+    const unsigned char* p = sqlite3_column_text(stmt_, col);
+    if (p == nullptr) return {};
+    return std::string(reinterpret_cast<const char*>(p),
+                       static_cast<size_t>(sqlite3_column_bytes(stmt_, col)));
+  }
+  double real(int col) const override { return sqlite3_column_double(stmt_, col); }
+  int64_t integer(int col) const override { return sqlite3_column_int64(stmt_, col); }
+
+ private:
+  void check(int rc) {
+    if (rc != SQLITE_OK) {
+      std::string message = sqlite3_errmsg(db_.handle());
+      db_.fail(message);
+      throw DbError(message);
+    }
+  }
+
+  SqliteDatabase& db_;
+  sqlite3_stmt* stmt_;
+  bool started_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, OpenMode mode,
+                                                     int busyTimeoutMs) {
+  int flags = SQLITE_OPEN_FULLMUTEX;
+  switch (mode) {
+    case OpenMode::ReadWrite:
+      flags |= SQLITE_OPEN_READWRITE;
+      break;
+    case OpenMode::Create:
+      flags |= SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
+      break;
+    case OpenMode::ReadOnly:
+      flags |= SQLITE_OPEN_READONLY;
+      break;
+  }
+  sqlite3* handle = nullptr;
+  int rc = sqlite3_open_v2(path.c_str(), &handle, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc);
+    sqlite3_close(handle);
+    throw DbError("cannot open database '" + path + "': " + message);
+  }
+  std::unique_ptr<SqliteDatabase> db(new SqliteDatabase(handle, mode == OpenMode::ReadOnly));
+  sqlite3_busy_timeout(handle, busyTimeoutMs);
+  sqlite3_extended_result_codes(handle, 1);
+  db->execNative("PRAGMA foreign_keys = ON");
+  if (mode != OpenMode::ReadOnly && path != ":memory:" && !path.empty()) {
+    db->execNative("PRAGMA journal_mode = WAL");
+    // WAL keeps committed transactions durable across a process crash with NORMAL.
+    db->execNative("PRAGMA synchronous = NORMAL");
+  }
+  return db;
+}
+
+SqliteDatabase::~SqliteDatabase() {
+  sqlite3_close_v2(db_);
+}
+
+int64_t SqliteDatabase::changes() const {
+  return sqlite3_changes64(db_);
+}
+
+std::unique_ptr<Statement> SqliteDatabase::prepareNative(const std::string& sql) {
+  sqlite3_stmt* stmt = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = sqlite3_errmsg(db_);
+    sqlite3_finalize(stmt);
+    setLastError(message);
+    throw DbError(message + " in: " + sql);
+  }
+  return std::make_unique<SqliteStatement>(*this, stmt);
+}
+
+void SqliteDatabase::execNative(const std::string& sql) {
+  countStatement();
+  char* error = nullptr;
+  int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
+  if (rc != SQLITE_OK) {
+    std::string message = error != nullptr ? error : sqlite3_errstr(rc);
+    sqlite3_free(error);
+    setLastError(message);
+    throw DbError(message);
+  }
+}
+
+}  // namespace server::db
