@@ -1,0 +1,43 @@
+// What the server's main needs: the database opened (or created), migrated, filled with the demo
+// company when asked, and the Dispatcher and Authenticator the wire serves.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "server/db/connection_pool.h"
+#include "server/db/database.h"
+#include "server/rpc/dispatcher.h"
+
+namespace server {
+
+struct ServerOptions {
+  std::string databasePath;  // SQLite database file, created when missing
+  bool demo = false;         // create the demo company when the database holds no branch
+  int scale = 1;             // demo: multiplies branches and history (>= 1)
+  // Demo reference day (processing date of every branch); today when absent.
+  std::optional<double> demoDate;
+  size_t maxConnections = 8;
+};
+
+struct ServerInstance {
+  std::shared_ptr<db::ConnectionPool> pool;
+  std::unique_ptr<Dispatcher> dispatcher;
+  std::unique_ptr<Authenticator> authenticator;
+  bool demoCreated = false;  // the demo company was created by this call
+};
+
+// Opens or creates the database, applies the migrations, creates the demo company when asked
+// and the database is empty, and sweeps expired work tables. Errors: DbError (cannot open,
+// newer schema, ...); std::invalid_argument for a scale below 1.
+ServerInstance openServer(const ServerOptions& options);
+
+// A read-only connection to an existing database, for the host's direct queries.
+// Errors: DbError.
+std::unique_ptr<db::Database> openReadOnly(const std::string& path);
+
+// Today's date as a day number (local time), for a demo without a given date.
+double today();
+
+}  // namespace server

@@ -1,0 +1,41 @@
+#include "server/objects/context_checks.h"
+
+#include "platform/date.h"
+#include "server/cost/unit_cost.h"
+#include "server/objects/lookups.h"
+#include "server/objects/messages.h"
+
+namespace server::objects {
+
+std::string checkBranchService(db::Database& db, const std::string& branch,
+                               const std::string& service) {
+  if (!processingDate(db, branch)) return msg::kFilialNaoCadastrada + branch;
+  if (!service.empty() && !serviceExists(db, branch, service)) {
+    return msg::kServicoNaoCadastrado + service;
+  }
+  return "";
+}
+
+std::string checkCostContext(db::Database& db, const std::string& branch,
+                             const std::string& service, int costMode,
+                             const std::string& costBranch) {
+  std::string refusal = checkBranchService(db, branch, service);
+  if (!refusal.empty()) return refusal;
+  if (!cost::isKnownCostMode(costMode)) return msg::kTipoCustoInvalido + std::to_string(costMode);
+  if (!costBranch.empty() && costBranch != branch && !processingDate(db, costBranch)) {
+    return msg::kFilialNaoCadastrada + costBranch;
+  }
+  return "";
+}
+
+double monthFirstDay(double day) {
+  platform::Ymd ymd = platform::decodeDate(day);
+  return platform::encodeDate(ymd.year, ymd.month, 1);
+}
+
+double monthLastDay(double day) {
+  platform::Ymd ymd = platform::decodeDate(day);
+  return platform::encodeDate(ymd.year, ymd.month, platform::daysInMonth(ymd.year, ymd.month));
+}
+
+}  // namespace server::objects

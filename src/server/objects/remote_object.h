@@ -1,0 +1,64 @@
+// A remote object of the application server: methods called by name with the contract's
+// arguments, run on a database connection the dispatcher lends for the call.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/variant.h"
+#include "server/db/database.h"
+#include "server/rpc/dispatcher.h"
+
+namespace server::objects {
+
+// What the objects need from outside besides the database.
+struct Environment {
+  std::function<int64_t()> nowSeconds;  // wall clock, seconds since 1970
+  std::function<std::string()> newKey;  // a fresh random 10-character work-table key
+};
+
+// The default environment: the system clock and a random-device seeded key generator.
+Environment systemEnvironment();
+
+class RemoteObject {
+ public:
+  virtual ~RemoteObject() = default;
+  // The server name the screen connects to, e.g. "Rcx00500.rdmAnaCustRevRec".
+  virtual std::string_view name() const = 0;
+  // Runs `method` on `db` for the operator of `context`. Returns the contract's result; a
+  // refusal is a text result. Errors: RpcFault kMethodNotFound for an unknown method,
+  // kInvalidParams for unusable arguments; DbError when the database fails.
+  virtual platform::Variant call(db::Database& db, const CallContext& context,
+                                 std::string_view method,
+                                 const std::vector<platform::Variant>& params) = 0;
+};
+
+// Method name -> member function, shared by the objects' call().
+template <class T>
+class MethodTable {
+ public:
+  using Method = platform::Variant (T::*)(db::Database&, const CallContext&,
+                                          const std::vector<platform::Variant>&);
+  MethodTable(std::initializer_list<std::pair<const std::string, Method>> methods)
+      : methods_(methods) {}
+
+  platform::Variant call(T& self, db::Database& db, const CallContext& context,
+                         std::string_view method,
+                         const std::vector<platform::Variant>& params) const {
+    auto it = methods_.find(method);
+    if (it == methods_.end()) {
+      throw RpcFault(kMethodNotFound, "Method '" + std::string(method) + "' not found in " +
+                                          std::string(self.name()));
+    }
+    return (self.*(it->second))(db, context, params);
+  }
+
+ private:
+  std::map<std::string, Method, std::less<>> methods_;
+};
+
+}  // namespace server::objects
