@@ -1,0 +1,390 @@
+// Recipe saves, diners and swaps: refusals write nothing, conflicts are detected, a database
+// failure at any statement leaves the recipe as it was.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "platform/data_packet.h"
+#include "server/objects/ana_cust_rev_rec.h"
+#include "server/objects/other_objects.h"
+#include "server/schema/migrations.h"
+#include "server_fixture.h"
+
+namespace servertest {
+namespace {
+
+using platform::Change;
+using platform::ChangeKind;
+using platform::DataPacket;
+using platform::Row;
+using platform::Variant;
+using server::objects::AnaCustRevRec;
+
+// Every recipe and menu row, to compare before and after a refused save.
+std::string snapshot(server::db::Database& db) {
+  std::string out;
+  for (const char* sql :
+       {"SELECT CDFILAUXPRAT || CDPRATO || CDPRODUTO || QTDERECE || SGUNIDRECE FROM RECEITA"
+        " ORDER BY 1",
+        "SELECT CDFILIAL || CDFILAUXPRAT || CDPRATO || CDPRODUTO || QTDERECE || SGUNIDRECE"
+        " FROM RECEITALOCAL ORDER BY 1",
+        "SELECT CDFILIAL || CDSERVFILI || CDFILAUXPRAT || CDPRATO || CDPRODUTO || QTDERECE ||"
+        " SGUNIDRECE FROM RECEITASERV ORDER BY 1",
+        "SELECT CDPRATO || DTCARDAPIO || COMENSPRATO FROM CARDAPIO ORDER BY 1"}) {
+    auto st = db.prepare(sql);
+    while (st->step())
+      out += st->text(0) + ";";
+    out += "|";
+  }
+  return out;
+}
+
+// Builds the change log of cdsProduto the way the screen's dataset sends it.
+class Delta {
+ public:
+  explicit Delta(const DataPacket& day) : day_(day) { packet_.fields = day.fields; }
+  // The day's row of `product` in `dish`.
+  const Row& row(const std::string& dish, const std::string& product) const {
+    for (size_t i = 0; i < day_.rows.size(); ++i) {
+      if (text(day_, i, "CDPRATO") == dish && text(day_, i, "CDPRODUTO") == product) {
+        return day_.rows[i];
+      }
+    }
+    throw std::logic_error("no row " + dish + "/" + product);
+  }
+  Delta& modify(const std::string& dish, const std::string& product, double qty,
+                double originalQty = -1) {
+    Row original = row(dish, product);
+    if (originalQty >= 0) original[idx("QTDERECE")] = Variant(originalQty);
+    Row now = row(dish, product);
+    now[idx("QTDERECE")] = Variant(qty);
+    now[idx("QTDEBRUTA")] = Variant(qty);
+    packet_.rows.push_back(now);
+    packet_.changes.push_back(
+        Change{ChangeKind::Modify, static_cast<int>(packet_.rows.size() - 1), original});
+    return *this;
+  }
+  // Inserts `product` (code, tree code) into the recipe of the row `like` belongs to.
+  Delta& insert(const std::string& dish, const std::string& like, const std::string& product,
+                const std::string& tree, double qty, const std::string& kind = "") {
+    Row now = row(dish, like);
+    now[idx("CDPRODUTO")] = Variant(product);
+    now[idx("CDARVPROD")] = Variant(tree);
+    now[idx("QTDERECE")] = Variant(qty);
+    now[idx("QTDEBRUTA")] = Variant(qty);
+    if (!kind.empty()) now[idx("TIPO")] = Variant(kind);
+    packet_.rows.push_back(now);
+    packet_.changes.push_back(
+        Change{ChangeKind::Insert, static_cast<int>(packet_.rows.size() - 1), {}});
+    return *this;
+  }
+  Delta& remove(const std::string& dish, const std::string& product) {
+    packet_.changes.push_back(Change{ChangeKind::Delete, -1, row(dish, product)});
+    return *this;
+  }
+  const DataPacket& packet() const { return packet_; }
+
+ private:
+  size_t idx(const char* name) const { return static_cast<size_t>(day_.fieldIndex(name)); }
+  const DataPacket& day_;
+  DataPacket packet_;
+};
+
+class WritesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = openMemory();
+    loadSmallFixture(*db_);
+  }
+  DataPacket dayPacket(server::db::Database& db, double d) {
+    return call(object_, db, "GetProduto",
+                {"0001", "00001", Variant::date(d), 6, false, Variant::date(d),
+                 Variant::date(day(2026, 3, 1)), ""})
+        .packet();
+  }
+  Variant save(server::db::Database& db, const DataPacket& full, const DataPacket& delta, double d,
+               const std::string& op, const std::string& kind = "P",
+               const std::string& dishBranch = "P", const std::string& dish = "1001") {
+    return call(object_, db, "GravaReceita",
+                {Variant(full), Variant(delta), "0001", "00001", Variant::date(d), 6, false,
+                 Variant::date(d), "4", kind, dishBranch, dish, Variant::date(day(2026, 3, 1)), ""},
+                op);
+  }
+
+  TestClock clock_;
+  AnaCustRevRec object_{testEnvironment(clock_)};
+  std::unique_ptr<server::db::SqliteDatabase> db_;
+};
+
+TEST_F(WritesTest, ASavedChangeAnswersTheDayAsGetProdutoWould) {
+  DataPacket day16 = dayPacket(*db_, day(2026, 3, 16));
+  Delta delta(day16);
+  delta.modify("1001", "1001", 0.12);
+  Variant r = save(*db_, day16, delta.packet(), day(2026, 3, 16), "analista");
+  ASSERT_TRUE(r.isArray());
+  ASSERT_EQ(r[0], Variant("")) << r.debugString();
+  EXPECT_EQ(r[1].packet(), dayPacket(*db_, day(2026, 3, 16)));
+  EXPECT_EQ(scalar(*db_,
+                   "SELECT COUNT(*) FROM RECEITA WHERE CDPRODUTO = '1001' AND"
+                   " QTDERECE = 0.12"),
+            1);
+}
+
+TEST_F(WritesTest, RefusalsNameTheProductAndWriteNothing) {
+  DataPacket day16 = dayPacket(*db_, day(2026, 3, 16));
+  DataPacket day09 = dayPacket(*db_, day(2026, 3, 9));
+  struct Case {
+    const char* label;
+    DataPacket delta;
+    double day;
+    const char* op;
+    const char* kind;
+    const char* error;
+    const char* refused;
+  };
+  const Case cases[] = {
+      {"closed day", Delta(day09).modify("1001", "1001", 0.2).packet(), day(2026, 3, 9), "analista",
+       "P", "Dia fechado: o cardápio deste dia não pode mais ser alterado.", "01.01.001.0001"},
+      {"standard recipe without the right", Delta(day16).modify("1001", "1001", 0.2).packet(),
+       day(2026, 3, 16), "filial", "P", "Operador não autorizado a alterar a receita padrão.",
+       "01.01.001.0001"},
+      {"blocked revised local recipe, parameter not set",
+       Delta(day16).insert("3001", "1003", "1007", "02.01.001.0004", 0.05).packet(),
+       day(2026, 3, 16), "filial", "L", "recelocbloqalt", "02.01.001.0004"},
+      {"blocked revised local recipe, parameter denied",
+       Delta(day16).insert("3001", "1003", "1007", "02.01.001.0004", 0.05).packet(),
+       day(2026, 3, 16), "consulta", "L", "opernaut", "02.01.001.0004"},
+      {"purchase product",
+       Delta(day16).insert("L00011", "1002", "1004", "01.01.001.5001", 0.05).packet(),
+       day(2026, 3, 16), "filial", "S", "prod_compr", "01.01.001.5001"},
+      {"inactive product",
+       Delta(day16).insert("L00011", "1002", "1005", "02.01.001.0002", 0.05).packet(),
+       day(2026, 3, 16), "filial", "S", "prod_inativo", "02.01.001.0002"},
+      {"product inactive for the branch",
+       Delta(day16).insert("L00011", "1002", "1011", "02.01.001.0006", 0.05).packet(),
+       day(2026, 3, 16), "filial", "S", "prod_inativo", "02.01.001.0006"},
+      {"unknown product",
+       Delta(day16).insert("L00011", "1002", "", "55.55.555.5555", 0.05).packet(), day(2026, 3, 16),
+       "filial", "S", "prod_inativo", "55.55.555.5555"},
+      {"product not controlling stock",
+       Delta(day16).insert("L00011", "1002", "1006", "02.01.001.0003", 0.05).packet(),
+       day(2026, 3, 16), "filial", "S", "prod_n_ctrl_est", "02.01.001.0003"},
+      {"product already in the recipe",
+       Delta(day16).insert("L00011", "1002", "1007", "02.01.001.0004", 0.05).packet(),
+       day(2026, 3, 16), "filial", "S", "prod_ja_cad", "02.01.001.0004"},
+      {"row changed since it was loaded", Delta(day16).modify("1001", "1001", 0.2, 0.11).packet(),
+       day(2026, 3, 16), "analista", "P",
+       "Receita alterada por outro usuário. Recarregue os produtos do dia.", "01.01.001.0001"},
+      {"per capita not above zero", Delta(day16).modify("1001", "1001", 0.000004).packet(),
+       day(2026, 3, 16), "analista", "P", "qtde<0", "01.01.001.0001"},
+      {"the last product of a recipe", Delta(day16).remove("3001", "1003").packet(),
+       day(2026, 3, 16), "analista", "L", "nao_excluir", "02.01.001.0001"},
+      {"a valid change before a refused one is not written",
+       Delta(day16)
+           .modify("L00011", "1002", 0.2)
+           .insert("L00011", "1002", "1004", "01.01.001.5001", 0.05)
+           .packet(),
+       day(2026, 3, 16), "filial", "S", "prod_compr", "01.01.001.5001"},
+      {"inserting into a recipe kind the dish does not have",
+       Delta(day16).insert("L00011", "1002", "1003", "02.01.001.0001", 0.05, "P").packet(),
+       day(2026, 3, 16), "analista", "P",
+       "A receita deste tipo não existe para o prato; recarregue os produtos do dia.",
+       "02.01.001.0001"},
+  };
+  std::string before = snapshot(*db_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    Variant r = save(*db_, day16, c.delta, c.day, c.op, c.kind);
+    ASSERT_TRUE(r.isArray());
+    EXPECT_EQ(r[0].toString(), c.error);
+    EXPECT_EQ(r[1].toString(), c.refused);
+    EXPECT_EQ(snapshot(*db_), before);
+  }
+}
+
+TEST_F(WritesTest, RulesThatLetChangesThrough) {
+  DataPacket day16 = dayPacket(*db_, day(2026, 3, 16));
+  struct Case {
+    const char* label;
+    DataPacket delta;
+    const char* op;
+    const char* kind;
+    const char* check;  // a query that must count 1 afterwards
+  };
+  const Case cases[] = {
+      {"ARRV lets a blocked local recipe grow",
+       Delta(day16).insert("3001", "1003", "1007", "02.01.001.0004", 0.05).packet(), "analista",
+       "L", "SELECT COUNT(*) FROM RECEITALOCAL WHERE CDPRATO = '3001' AND CDPRODUTO = '1007'"},
+      {"a branch's own dish is never blocked",
+       Delta(day16).insert("L00011", "1002", "1003", "02.01.001.0001", 0.07).packet(), "filial",
+       "S", "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRATO = 'L00011' AND CDPRODUTO = '1003'"},
+      {"changing a quantity of a blocked local recipe needs no parameter",
+       Delta(day16).modify("3001", "1003", 0.25).packet(), "filial", "L",
+       "SELECT COUNT(*) FROM RECEITALOCAL WHERE CDPRATO = '3001' AND QTDERECE = 0.25"},
+      {"insert, modify and delete in one save",
+       Delta(day16)
+           .remove("L00011", "1007")
+           .modify("L00011", "1002", 0.15)
+           .insert("L00011", "1002", "1003", "02.01.001.0001", 0.04)
+           .packet(),
+       "filial", "S",
+       "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRATO = 'L00011' AND"
+       " ((CDPRODUTO = '1002' AND QTDERECE = 0.15) OR CDPRODUTO = '1003') HAVING COUNT(*) = 2"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    SetUp();
+    Variant r = save(*db_, day16, c.delta, day(2026, 3, 16), c.op, c.kind);
+    ASSERT_TRUE(r.isArray());
+    EXPECT_EQ(r[0], Variant("")) << r.debugString();
+    EXPECT_GE(scalar(*db_, c.check), 1);
+  }
+}
+
+TEST_F(WritesTest, AFailingStatementAnywhereLeavesTheRecipeAsItWas) {
+  DataPacket day16 = dayPacket(*db_, day(2026, 3, 16));
+  DataPacket delta = Delta(day16)
+                         .remove("L00011", "1007")
+                         .modify("L00011", "1002", 0.15)
+                         .insert("L00011", "1002", "1003", "02.01.001.0001", 0.04)
+                         .packet();
+  std::string before = snapshot(*db_);
+  int n = 1;
+  for (;; ++n) {
+    ASSERT_LT(n, 200) << "the save never succeeded";
+    db_->failNthStatement(n);
+    Variant r = save(*db_, day16, delta, day(2026, 3, 16), "filial", "S");
+    db_->failNthStatement(0);
+    ASSERT_TRUE(r.isArray()) << r.debugString();
+    if (r[0].toString().empty()) break;
+    SCOPED_TRACE(n);
+    EXPECT_EQ(r[0].toString(), "Erro no banco de dados: injected fault");
+    EXPECT_EQ(snapshot(*db_), before);
+    EXPECT_FALSE(db_->inTransaction());
+  }
+  // Reads, begin, checks, three writes, the answer's reads and the commit all failed once.
+  EXPECT_GT(n, 15);
+  EXPECT_NE(snapshot(*db_), before);
+  EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRATO = 'L00011'"), 2);
+}
+
+TEST_F(WritesTest, TwoSessionsEditingTheSameRecipeLoseNoUpdate) {
+  std::string path = tempDatabasePath("sessions");
+  {
+    auto setup = server::db::SqliteDatabase::open(path, server::db::OpenMode::Create);
+    server::schema::migrate(*setup, 1);
+    loadSmallFixture(*setup);
+  }
+  auto first = server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite);
+  auto second = server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite);
+  // Both screens load the day before either saves.
+  DataPacket seenByFirst = dayPacket(*first, day(2026, 3, 16));
+  DataPacket seenBySecond = dayPacket(*second, day(2026, 3, 16));
+  DataPacket firstEdit = Delta(seenByFirst).modify("1001", "1001", 0.12).packet();
+  DataPacket secondEdit = Delta(seenBySecond).modify("1001", "1001", 0.15).packet();
+
+  Variant a, b;
+  std::thread t1([&] { a = save(*first, seenByFirst, firstEdit, day(2026, 3, 16), "analista"); });
+  std::thread t2(
+      [&] { b = save(*second, seenBySecond, secondEdit, day(2026, 3, 16), "analista"); });
+  t1.join();
+  t2.join();
+  ASSERT_TRUE(a.isArray() && b.isArray());
+  bool firstWon = a[0].toString().empty();
+  const Variant& loser = firstWon ? b : a;
+  EXPECT_NE(a[0].toString().empty(), b[0].toString().empty()) << "exactly one save goes through";
+  EXPECT_EQ(loser[0].toString(),
+            "Receita alterada por outro usuário. Recarregue os produtos do dia.");
+  EXPECT_EQ(loser[1].toString(), "01.01.001.0001");
+  double kept = firstWon ? 0.12 : 0.15;
+  EXPECT_DOUBLE_EQ(num(dayPacket(*first, day(2026, 3, 16)), 2, "QTDERECE"), kept);
+
+  // A change of another product by the loser, made after reloading, goes through as well.
+  DataPacket reloaded = dayPacket(*second, day(2026, 3, 16));
+  Variant again = save(*second, reloaded, Delta(reloaded).modify("1001", "1010", 0.03).packet(),
+                       day(2026, 3, 16), "analista");
+  EXPECT_EQ(again[0], Variant(""));
+  EXPECT_DOUBLE_EQ(num(dayPacket(*first, day(2026, 3, 16)), 2, "QTDERECE"), kept);
+}
+
+TEST_F(WritesTest, DinersOfADish) {
+  struct Case {
+    const char* label;
+    double day;
+    const char* dish;
+    double diners;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"open day", day(2026, 3, 16), "3001", 75, true},
+      {"fractional diners", day(2026, 3, 16), "1001", 99.5, true},
+      {"closed day", day(2026, 3, 9), "1001", 40, false},
+      {"dish not on the menu", day(2026, 3, 16), "9999", 40, false},
+      {"negative diners", day(2026, 3, 16), "1001", -1, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    std::string before = snapshot(*db_);
+    Variant r = call(object_, *db_, "AltComensais",
+                     {"0001", "00001", Variant::date(c.day), c.dish, "P", c.diners});
+    if (c.ok) {
+      EXPECT_EQ(r, Variant(true));
+      auto st =
+          db_->prepare("SELECT COMENSPRATO FROM CARDAPIO WHERE CDPRATO = ?1 AND DTCARDAPIO = ?2");
+      st->bindText(1, c.dish);
+      st->bindReal(2, c.day);
+      ASSERT_TRUE(st->step());
+      EXPECT_DOUBLE_EQ(st->real(0), c.diners);
+    } else {
+      EXPECT_TRUE(r.isText()) << r.debugString();
+      EXPECT_EQ(snapshot(*db_), before);
+    }
+  }
+}
+
+TEST_F(WritesTest, IngredientSwaps) {
+  server::objects::InfPrato dishInfo;
+  struct Case {
+    const char* label;
+    bool local;  // InfPrato's local form, else the per-service form
+    const char* dish;
+    const char* from;
+    const char* to;
+    const char* error;  // "" when the swap goes through
+  };
+  const Case cases[] = {
+      {"per service: FEIJAO for its optional BATATA", false, "L00011", "1002", "1003", ""},
+      {"local: BATATA for CHUCHU", true, "3001", "1003", "1007", ""},
+      {"not an optional of the product", false, "L00011", "1007", "1001",
+       "Produto não é opcional do produto trocado."},
+      {"optional that does not control stock", true, "3001", "1003", "1006",
+       "Produto não controla estoque."},
+      {"product not in the recipe", true, "3001", "1002", "1003",
+       "Produto não encontrado na receita."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    SetUp();
+    std::string before = snapshot(*db_);
+    std::vector<Variant> params = {c.dish, "0001", c.local ? "" : "00001", c.from, c.to, "KG", 1.0,
+                                   "",     ""};
+    Variant r = c.local ? call(dishInfo, *db_, "TrocaProduto", params)
+                        : call(object_, *db_, "TrocaProduto", params);
+    if (std::string(c.error).empty()) {
+      EXPECT_EQ(r, Variant(true)) << r.debugString();
+      std::string table = c.local ? "RECEITALOCAL" : "RECEITASERV";
+      EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM " + table + " WHERE CDPRATO = '" + c.dish +
+                                 "' AND CDPRODUTO = '" + c.to + "'"),
+                1);
+      EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM " + table + " WHERE CDPRATO = '" + c.dish +
+                                 "' AND CDPRODUTO = '" + c.from + "'"),
+                0);
+    } else {
+      EXPECT_EQ(r, Variant(c.error));
+      EXPECT_EQ(snapshot(*db_), before);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace servertest
