@@ -200,7 +200,7 @@ std::string serverUsage() {
          "upgraded as needed.\n"
          "\n"
          "  --db FILE                the database file\n"
-         "  --demo                   create the demo company when FILE does not exist yet\n"
+         "  --demo                   create the demo company when FILE is new (holds no branch)\n"
          "  --scale N                multiply the demo's branches and history (with --demo)\n"
          "  --demo-date YYYY-MM-DD   the demo's processing date (default: today)\n"
          "  --port N                 port to listen on (default 8080; 0: any free port)\n"
