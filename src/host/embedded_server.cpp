@@ -18,7 +18,8 @@ EmbeddedServer::EmbeddedServer(EmbeddedServerOptions options)
   server::RpcServerOptions rpc;
   rpc.bindAddress = host_;
   rpc.port = 0;
-  rpc.threads = 2;
+  // Each worker serves one kept-alive connection at a time, and a screen holds one per remote
+  // object it uses: the default leaves room for them all.
   rpc.log = std::move(options.log);
   http_ =
       std::make_unique<server::RpcHttpServer>(*instance_.dispatcher, *instance_.authenticator, rpc);
