@@ -1,0 +1,217 @@
+// Application-server figures on the demo company: the month's daily costs for the largest
+// service-month (also on a scale-50 database, which must cost about the same), one day's
+// products and a recipe save of five changes.
+//
+// The scale-50 database takes a while to create; it is kept in the temporary directory and
+// reused by later runs (MENUCOST_BENCH_DIR overrides the directory).
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/data_packet.h"
+#include "platform/date.h"
+#include "server/db/sqlite_database.h"
+#include "server/demo/demo_data.h"
+#include "server/objects/ana_cust_rev_rec.h"
+#include "server/schema/migrations.h"
+
+namespace {
+
+using platform::Variant;
+using server::db::OpenMode;
+using server::db::SqliteDatabase;
+
+const double kReference = platform::encodeDate(2026, 3, 18);
+const double kFirst = platform::encodeDate(2026, 3, 1);
+const double kLast = platform::encodeDate(2026, 3, 31);
+
+std::string benchPath(int scale) {
+  const char* dir = std::getenv("MENUCOST_BENCH_DIR");
+  std::filesystem::path base = dir != nullptr ? dir : std::filesystem::temp_directory_path();
+  return (base / ("menucost-bench-scale" + std::to_string(scale) + "-v1.db")).string();
+}
+
+int64_t scalar(server::db::Database& db, const std::string& sql) {
+  auto st = db.prepare(sql);
+  return st->step() ? st->integer(0) : -1;
+}
+
+// Opens the demo database of `scale`, creating it when it is missing or incomplete.
+std::unique_ptr<SqliteDatabase> demoDatabase(int scale) {
+  std::string path = benchPath(scale);
+  if (std::filesystem::exists(path)) {
+    auto db = SqliteDatabase::open(path, OpenMode::ReadWrite);
+    if (server::schema::currentVersion(*db) == server::schema::latestVersion() &&
+        scalar(*db, "SELECT COUNT(*) FROM FILIAL") == 2 * scale) {
+      return db;
+    }
+  }
+  std::filesystem::remove(path);
+  std::filesystem::remove(path + "-wal");
+  std::filesystem::remove(path + "-shm");
+  auto start = std::chrono::steady_clock::now();
+  auto db = SqliteDatabase::open(path, OpenMode::Create);
+  server::schema::migrate(*db, 0);
+  server::demo::createDemo(*db, kReference, scale);
+  db->exec("ANALYZE");
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  std::fprintf(stderr, "created %s in %.1f s\n", path.c_str(), seconds);
+  return db;
+}
+
+struct ServiceMonth {
+  std::string branch;
+  std::string service;
+};
+
+// The branch and service with the most dishes on the reference month's menus.
+ServiceMonth largestServiceMonth(server::db::Database& db) {
+  auto st = db.prepare(
+      "SELECT CDFILIAL, CDSERVFILI FROM CARDAPIO WHERE DTCARDAPIO >= ?1 AND DTCARDAPIO <= ?2"
+      " GROUP BY CDFILIAL, CDSERVFILI ORDER BY COUNT(*) DESC, CDFILIAL, CDSERVFILI LIMIT 1");
+  st->bindReal(1, kFirst);
+  st->bindReal(2, kLast);
+  st->step();
+  return {st->text(0), st->text(1)};
+}
+
+struct Fixture {
+  explicit Fixture(int scale) : db(demoDatabase(scale)), month(largestServiceMonth(*db)) {
+    env.nowSeconds = [] { return int64_t{1'773'000'000}; };
+    env.newKey = [this] {
+      std::string n = std::to_string(++keys);
+      return "B" + std::string(9 - n.size(), '0') + n;
+    };
+    object = std::make_unique<server::objects::AnaCustRevRec>(env);
+  }
+  Variant call(const std::string& method, std::vector<Variant> params) {
+    return object->call(*db, server::CallContext{"analista"}, method, params);
+  }
+  Variant trabCusto() {
+    return call("GetTrabCusto",
+                {month.branch, month.service, Variant::date(kFirst), Variant::date(kLast), 6,
+                 "analista", false, Variant::date(0.0), "", false});
+  }
+  Variant produto(double day) {
+    return call("GetProduto", {month.branch, month.service, Variant::date(day), 6, false,
+                               Variant::date(day), Variant::date(kFirst), ""});
+  }
+
+  std::unique_ptr<SqliteDatabase> db;
+  ServiceMonth month;
+  server::objects::Environment env;
+  int keys = 0;
+  std::unique_ptr<server::objects::AnaCustRevRec> object;
+};
+
+Fixture& fixture(int scale) {
+  static std::unique_ptr<Fixture> demo, large;
+  auto& f = scale == 1 ? demo : large;
+  if (!f) f = std::make_unique<Fixture>(scale);
+  return *f;
+}
+
+void runTrabCusto(benchmark::State& state, Fixture& f) {
+  for (auto _ : state) {
+    Variant result = f.trabCusto();
+    if (!result.isArray()) {
+      state.SkipWithError(result.debugString().c_str());
+      return;
+    }
+    state.PauseTiming();
+    f.call("DelConsplan", {result[0], f.month.branch});
+    state.ResumeTiming();
+  }
+}
+
+void BM_GetTrabCusto_Demo(benchmark::State& state) {
+  runTrabCusto(state, fixture(1));
+}
+void BM_GetTrabCusto_Scale50(benchmark::State& state) {
+  runTrabCusto(state, fixture(50));
+}
+
+// The open day of the month with the most recipe products.
+double busiestOpenDay(Fixture& f, size_t* products) {
+  double best = kReference + 1;
+  size_t most = 0;
+  for (double d = kReference + 1; d <= kLast; d += 1) {
+    size_t n = f.produto(d).packet().rows.size();
+    if (n > most) {
+      most = n;
+      best = d;
+    }
+  }
+  *products = most;
+  return best;
+}
+
+void BM_GetProduto(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  size_t products = 0;
+  double day = busiestOpenDay(f, &products);
+  for (auto _ : state)
+    benchmark::DoNotOptimize(f.produto(day));
+  state.counters["products"] = static_cast<double>(products);
+}
+
+void BM_GravaReceita5(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  size_t products = 0;
+  double day = busiestOpenDay(f, &products);
+  int round = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    Variant loaded = f.produto(day);
+    const platform::DataPacket& full = loaded.packet();
+    platform::DataPacket delta;
+    delta.fields = full.fields;
+    size_t qty = static_cast<size_t>(full.fieldIndex("QTDERECE"));
+    // Five quantities, alternately raised and lowered, so every round changes them.
+    for (size_t i = 0; i < 5 && i < full.rows.size(); ++i) {
+      platform::Row now = full.rows[i];
+      double q = now[qty].toDouble();
+      now[qty] = Variant(round % 2 == 0 ? q + 0.001 : q - 0.001);
+      delta.rows.push_back(now);
+      delta.changes.push_back({platform::ChangeKind::Modify, static_cast<int>(i), full.rows[i]});
+    }
+    ++round;
+    state.ResumeTiming();
+    Variant r =
+        f.call("GravaReceita",
+               {Variant(full), Variant(delta), f.month.branch, f.month.service, Variant::date(day),
+                6, false, Variant::date(day), "4", "P", "P", "", Variant::date(kFirst), ""});
+    if (!r.isArray() || !r[0].toString().empty()) {
+      state.SkipWithError(r.debugString().c_str());
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+BENCHMARK(BM_GetTrabCusto_Demo)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetTrabCusto_Scale50)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetProduto)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GravaReceita5)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
