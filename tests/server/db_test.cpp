@@ -27,7 +27,9 @@ TEST(DialectTest, TranslatesPortableSql) {
     const char* expected;
   };
   const Case cases[] = {
-      {Backend::SQLite, "SELECT ?1, ?12 FROM T WHERE A = ?1", "SELECT ?1, ?12 FROM T WHERE A = ?1"},
+      {Backend::SQLite, "SELECT ?1, ?12 FROM T WHERE A = ?1", "SELECT ?, ?12 FROM T WHERE A = ?1"},
+      {Backend::SQLite, "VALUES (?1, ?2, ?3), (?4, ?5, ?6)", "VALUES (?, ?, ?), (?, ?, ?)"},
+      {Backend::SQLite, "WHERE A = ?2 AND B = ?1 AND C = ?3", "WHERE A = ?2 AND B = ?1 AND C = ?"},
       {Backend::PostgreSQL, "SELECT ?1, ?12 FROM T WHERE A = ?1",
        "SELECT $1, $12 FROM T WHERE A = $1"},
       {Backend::PostgreSQL, "SELECT '?1', \"?2\" FROM T WHERE A = ?3",

@@ -1,5 +1,6 @@
 #include "server/db/dialect.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace server::db {
@@ -19,6 +20,7 @@ std::string Dialect::translate(std::string_view sql) const {
   std::string out;
   out.reserve(sql.size() + 16);
   char quote = 0;
+  int highest = 0;
   for (size_t i = 0; i < sql.size(); ++i) {
     char c = sql[i];
     if (quote != 0) {
@@ -32,7 +34,25 @@ std::string Dialect::translate(std::string_view sql) const {
       continue;
     }
     if (c == '?' && i + 1 < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i + 1]))) {
-      out += backend_ == Backend::PostgreSQL ? '$' : '?';
+      if (backend_ == Backend::PostgreSQL) {
+        out += '$';
+        continue;
+      }
+      size_t end = i + 1;
+      int number = 0;
+      while (end < sql.size() && std::isdigit(static_cast<unsigned char>(sql[end]))) {
+        number = number * 10 + (sql[end] - '0');
+        ++end;
+      }
+      // SQLite numbers a bare "?" one above the highest number so far: the same parameter, and
+      // it spares the parser a lookup per numbered name (quadratic in long multi-row inserts).
+      if (number == highest + 1) {
+        out += '?';
+      } else {
+        out.append(sql.substr(i, end - i));
+      }
+      highest = std::max(highest, number);
+      i = end - 1;
       continue;
     }
     if (c == '{' && sql.substr(i, kAutoKey.size()) == kAutoKey) {

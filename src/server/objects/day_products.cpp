@@ -1,5 +1,9 @@
 #include "server/objects/day_products.h"
 
+#include <algorithm>
+#include <cmath>
+#include <optional>
+
 #include "server/cost/menu.h"
 #include "server/cost/unit_cost.h"
 #include "server/objects/packets.h"
@@ -12,9 +16,16 @@ platform::DataPacket dayProducts(db::Database& db, const std::string& branch,
                                  const std::string& costBranch) {
   auto dishes = cost::loadMenuDishes(db, branch, service, day, day);
   auto recipes = cost::loadRecipesInForce(db, branch, service, day, day);
-  // Two single-day windows: the cost date may lie far from the previous month's close.
-  cost::CostResolver current(db, costBranch, costMode, costDate, costDate);
-  cost::CostResolver previous(db, costBranch, costMode, monthStart - 1, monthStart - 1);
+  // One window holds both dates when they are close (the usual case); a fixed cost date far
+  // away gets a window of its own rather than years of quotations.
+  double close = monthStart - 1;
+  bool together = std::abs(costDate - close) <= 62;
+  cost::CostResolver current(db, costBranch, costMode,
+                             together ? std::min(costDate, close) : costDate,
+                             together ? std::max(costDate, close) : costDate);
+  std::optional<cost::CostResolver> separate;
+  if (!together) separate.emplace(db, costBranch, costMode, close, close);
+  const cost::CostResolver& previous = together ? current : *separate;
 
   auto packet = packets::produto();
   for (const auto& dish : dishes) {
