@@ -125,7 +125,9 @@ class ClientDataSet {
   Field& addField(std::string name, FieldType type, int size = 0, FieldKind kind = FieldKind::Data);
   // Removes every field. REQUIRES: inactive.
   void clearFields();
-  // The fields in order: definitions, then fields added by loading packets.
+  // The fields in order: definitions, then fields added by loading packets. A field a later
+  // packet drops stays alive (index() -1, reads throw) and comes back, with its
+  // properties, when a packet brings it again.
   const std::vector<Field*>& fields() const { return fields_; }
   int fieldCount() const { return static_cast<int>(fields_.size()); }
   // Case-insensitive; nullptr when absent.
@@ -175,7 +177,8 @@ class ClientDataSet {
 
   DataSetState state() const;
 
-  // --- Cursor (all REQUIRE active, else DataSetError) ---
+  // --- Cursor: moves REQUIRE active (else DataSetError); queries answer as for an empty
+  // dataset while inactive ---
   bool bof() const { return bof_; }
   bool eof() const { return eof_; }
   bool isEmpty() const { return visible_.empty(); }
@@ -292,7 +295,8 @@ class ClientDataSet {
   // The rows a grid shows: the visible records plus, in Insert state, the new record at recNo().
   int displayRowCount() const;
   // Runs `body` with every field read seeing display row `row` (1-based); the cursor does not
-  // move and no event is raised. Nested calls are allowed.
+  // move and no event is raised. Nested calls are allowed; moving or changing the dataset inside
+  // `body` raises DataSetError.
   // ERRORS: DataSetError when `row` is outside 1..displayRowCount().
   void withDisplayRow(int row, const std::function<void()>& body);
 

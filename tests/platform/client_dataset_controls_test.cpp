@@ -31,8 +31,7 @@ class Notifications : public ::testing::TestWithParam<NotifyCase> {};
 TEST_P(Notifications, ReachObservers) {
   ClientDataSet ds;
   ds.setData(rows());
-  CountingObserver o;
-  ds.addObserver(&o);
+  CountingObserver o(&ds);
   GetParam().op(ds);
   EXPECT_EQ(o.data, GetParam().data);
   EXPECT_EQ(o.state, GetParam().state);
@@ -78,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DisableControls, NestsAndSendsOneRefresh) {
   ClientDataSet ds;
   ds.setData(rows());
-  CountingObserver o;
-  ds.addObserver(&o);
+  CountingObserver o(&ds);
   int scrolls = 0;
   ds.afterScroll = [&](ClientDataSet&) { ++scrolls; };
   ds.disableControls();
@@ -106,8 +104,7 @@ TEST(DisableControls, NestsAndSendsOneRefresh) {
 TEST(DisableControls, StateChangedWhileDisabledIsReported) {
   ClientDataSet ds;
   ds.setData(rows());
-  CountingObserver o;
-  ds.addObserver(&o);
+  CountingObserver o(&ds);
   ds.disableControls();
   ds.edit();
   ds.enableControls();
@@ -118,7 +115,7 @@ TEST(DisableControls, StateChangedWhileDisabledIsReported) {
 TEST(Observers, MayRemoveEachOtherWhileBeingTold) {
   ClientDataSet ds;
   ds.setData(rows());
-  CountingObserver second;
+  CountingObserver second(&ds);
   struct Remover : DataSetObserver {
     DataSetObserver* victim = nullptr;
     int calls = 0;
@@ -128,21 +125,22 @@ TEST(Observers, MayRemoveEachOtherWhileBeingTold) {
     }
   } first;
   first.victim = &second;
+  ds.removeObserver(&second);
   ds.addObserver(&first);
   ds.addObserver(&second);
   ds.addObserver(&second);  // once only
   ds.next();
   EXPECT_EQ(first.calls, 1);
   EXPECT_EQ(second.data, 0);
+  ds.removeObserver(&first);
 }
 
 TEST(Observers, ToldWhenTheDataSetGoes) {
-  CountingObserver o;
-  {
-    ClientDataSet ds;
-    ds.addObserver(&o);
-  }
+  ClientDataSet* gone = new ClientDataSet;
+  CountingObserver o(gone);
+  delete gone;
   EXPECT_EQ(o.destroyed, 1);
+  EXPECT_EQ(o.dataSet, nullptr);
 }
 
 // --- DataSource ---

@@ -92,13 +92,26 @@ struct Snapshot {
   bool operator==(const Snapshot&) const = default;
 };
 
-// Counts the notifications an observer receives.
+// Counts the notifications an observer receives; leaves its dataset when it goes first.
 struct CountingObserver : DataSetObserver {
+  explicit CountingObserver(ClientDataSet* watched = nullptr) : dataSet(watched) {
+    if (dataSet) dataSet->addObserver(this);
+  }
+  ~CountingObserver() override {
+    if (dataSet) dataSet->removeObserver(this);
+  }
+  CountingObserver(const CountingObserver&) = delete;
+  CountingObserver& operator=(const CountingObserver&) = delete;
+
+  ClientDataSet* dataSet;
   int data = 0, state = 0, layout = 0, destroyed = 0;
   void dataChanged(ClientDataSet&, const Field*) override { ++data; }
   void stateChanged(ClientDataSet&) override { ++state; }
   void layoutChanged(ClientDataSet&) override { ++layout; }
-  void dataSetDestroyed(ClientDataSet&) override { ++destroyed; }
+  void dataSetDestroyed(ClientDataSet&) override {
+    ++destroyed;
+    dataSet = nullptr;
+  }
   int total() const { return data + state + layout; }
 };
 
