@@ -1,0 +1,215 @@
+#include "desktop/form_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTableView>
+#include <map>
+
+#include "desktop/form_renderer.h"
+#include "desktop/key_map.h"
+#include "desktop/qt_text.h"
+#include "desktop/user_event.h"
+
+namespace desktop {
+namespace {
+
+namespace ui = platform::ui;
+
+std::map<const ui::Form*, FormWindow*>& windows() {
+  static std::map<const ui::Form*, FormWindow*> instance;
+  return instance;
+}
+
+bool insideGrid(const QWidget* widget) {
+  for (const QWidget* w = widget; w != nullptr; w = w->parentWidget())
+    if (qobject_cast<const QTableView*>(w) != nullptr) return true;
+  return false;
+}
+
+}  // namespace
+
+FormWindow::FormWindow(ui::Form& form, QWidget* parent) : QWidget(parent, Qt::Window), form_(form) {
+  windows()[&form_] = this;
+  // The screens are drawn for a small dialog font; keep their pixel layout.
+  QFont small = font();
+  small.setPixelSize(11);
+  setFont(small);
+  setWindowTitle(qs(form_.caption()));
+  ++applying_;
+  resize(form_.width(), form_.height());
+  move(form_.left(), form_.top());
+  --applying_;
+  renderer_ = std::make_unique<FormRenderer>(form_, *this);
+  observer_ = form_.addObserver([this](ui::Component&, ui::Prop what) { formChanged(what); });
+  qApp->installEventFilter(this);
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    form_.setScreenSize(screen->availableGeometry().width(), screen->availableGeometry().height());
+  applyVisibility();
+}
+
+FormWindow::~FormWindow() {
+  qApp->removeEventFilter(this);
+  form_.removeObserver(observer_);
+  renderer_.reset();
+  windows().erase(&form_);
+}
+
+FormWindow* FormWindow::of(const ui::Form* form) {
+  const auto found = windows().find(form);
+  return found != windows().end() ? found->second : nullptr;
+}
+
+void FormWindow::formChanged(ui::Prop what) {
+  switch (what) {
+    case ui::Prop::Caption:
+      setWindowTitle(qs(form_.caption()));
+      break;
+    case ui::Prop::Bounds:
+    case ui::Prop::WindowState:
+      applyGeometry();
+      break;
+    case ui::Prop::Visible:
+      applyVisibility();
+      break;
+    default:
+      break;
+  }
+}
+
+void FormWindow::applyGeometry() {
+  ++applying_;
+  const bool maximized = form_.windowState() == ui::WindowState::Maximized;
+  if (maximized && !isMaximized()) {
+    showMaximized();
+  } else if (!maximized) {
+    if (isMaximized() || isMinimized()) showNormal();
+    if (form_.windowState() == ui::WindowState::Minimized) showMinimized();
+    if (size() != QSize(form_.width(), form_.height())) resize(form_.width(), form_.height());
+    if (pos() != QPoint(form_.left(), form_.top())) move(form_.left(), form_.top());
+  }
+  --applying_;
+}
+
+void FormWindow::applyVisibility() {
+  if (form_.visible() == isVisible()) return;
+  if (form_.visible()) {
+    ++applying_;
+    if (form_.windowState() == ui::WindowState::Maximized)
+      showMaximized();
+    else
+      show();
+    --applying_;
+    renderer_->sync();
+    return;
+  }
+  closing_ = true;
+  hide();
+  closing_ = false;
+  if (onClosed) onClosed();
+}
+
+void FormWindow::reportGeometry() {
+  if (applying_ > 0 || isMaximized() || isMinimized()) return;
+  const QRect g = geometry();
+  if (g.width() == form_.width() && g.height() == form_.height() && pos().x() == form_.left() &&
+      pos().y() == form_.top())
+    return;
+  runUserEvent([&] { form_.setBounds(pos().x(), pos().y(), g.width(), g.height()); });
+}
+
+void FormWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (isMaximized() && applying_ == 0) {
+    // The maximised window's size is the form's while it stays maximised.
+    const QSize s = size();
+    if (s != QSize(form_.width(), form_.height()))
+      runUserEvent([&] { form_.setBounds(form_.left(), form_.top(), s.width(), s.height()); });
+    return;
+  }
+  reportGeometry();
+}
+
+void FormWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  reportGeometry();
+}
+
+void FormWindow::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && applying_ == 0) {
+    const ui::WindowState state = isMaximized()   ? ui::WindowState::Maximized
+                                  : isMinimized() ? ui::WindowState::Minimized
+                                                  : ui::WindowState::Normal;
+    if (state != form_.windowState()) runUserEvent([&] { form_.setWindowState(state); });
+  } else if (event->type() == QEvent::ActivationChange) {
+    if (!isActiveWindow()) {
+      // Another window of this application took over (a dialog): coming back is an activation.
+      // Switching to another application is not.
+      QWidget* now = QApplication::activeWindow();
+      deactivatedWithinApp_ = now != nullptr && now != this;
+    } else if (deactivatedWithinApp_) {
+      deactivatedWithinApp_ = false;
+      // An activation that failed showed its error in a dialog; closing that dialog must not
+      // start the same failure again.
+      if (activationFailed_)
+        activationFailed_ = false;
+      else
+        activateForm();
+    }
+  }
+}
+
+void FormWindow::activateForm() {
+  activationFailed_ = !runUserEvent([this] { form_.activate(); });
+}
+
+void FormWindow::closeEvent(QCloseEvent* event) {
+  if (closing_ || !form_.visible()) {
+    event->accept();
+    return;
+  }
+  bool closed = false;
+  runUserEvent([&] { closed = form_.close(); });
+  if (!closed && form_.visible()) event->ignore();
+}
+
+bool FormWindow::handleKey(const QKeyEvent& event) {
+  const ui::Key key = virtualKey(event.key());
+  if (key != ui::kNoKey) {
+    ui::Key left = key;
+    const ui::ShiftState shift = shiftState(event.modifiers());
+    // A handler that fails ends the key there, as a refused key would.
+    if (!runUserEvent([&] { left = form_.keyDown(key, shift); }) || left == ui::kNoKey) return true;
+  }
+  const char32_t typed = typedChar(event);
+  if (typed == 0) return false;
+  char32_t left = typed;
+  if (!runUserEvent([&] { left = form_.keyPress(typed); }) || left == 0) return true;
+  QWidget* focused = QApplication::focusWidget();
+  if (left != typed) {
+    // The handler typed another character instead: put that one in the edit.
+    if (auto* edit = qobject_cast<QLineEdit*>(focused); edit != nullptr && !edit->isReadOnly())
+      edit->insert(QString::fromUcs4(&left, 1));
+    return true;
+  }
+  if (left == 13 && !insideGrid(focused)) {
+    focusNextChild();
+    return true;
+  }
+  return false;
+}
+
+bool FormWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;
+  // A key travels up the parents when ignored; handle it once, where it first arrives.
+  QWidget* focused = QApplication::focusWidget();
+  if (focused != nullptr ? widget != focused : widget != this) return false;
+  return handleKey(*static_cast<QKeyEvent*>(event));
+}
+
+}  // namespace desktop
