@@ -20,6 +20,10 @@ struct RejectCase {
   const char* id;  // the id the fault answers with
 };
 
+void PrintTo(const RejectCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class RejectTest : public ::testing::TestWithParam<RejectCase> {};
 
 TEST_P(RejectTest, AnswersTheFaultAndTheId) {

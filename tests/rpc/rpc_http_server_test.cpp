@@ -184,6 +184,10 @@ struct BadCall {
   const char* messagePart;
 };
 
+void PrintTo(const BadCall& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class RpcBadCallTest : public RpcServerTest, public ::testing::WithParamInterface<BadCall> {};
 
 TEST_P(RpcBadCallTest, AnswersAJsonRpcErrorAndKeepsServing) {
