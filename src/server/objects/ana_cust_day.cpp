@@ -112,20 +112,23 @@ Variant AnaCustRevRec::GetOrigemCusto(db::Database& db, const CallContext&, cons
   cost::CostResolver costs(db, branch, costMode, costDate, costDate);
   auto quotes =
       costs.origin(product->stockProduct.empty() ? product->code : product->stockProduct, costDate);
-  auto supplier = db.prepare(
-      "SELECT F.IDTPIJURFORN, F.NRINSJURFORN, F.NMRAZSOCFORN, P.CDARVPROD, P.NMPRODUTO"
-      " FROM FORNECEDOR F, PRODUTO P WHERE F.CDFORNECED = ?1 AND P.CDPRODUTO = ?2");
-  for (const auto& q : quotes) {
-    supplier->reset();
-    supplier->bindText(1, q.supplier);
-    supplier->bindText(2, q.product);
-    if (!supplier->step()) continue;
-    packet.rows.push_back({packets::text(q.supplier), packets::text(supplier->text(0)),
-                           packets::text(supplier->text(1)), packets::text(supplier->text(2)),
-                           packets::text(q.product), packets::text(supplier->text(3)),
-                           packets::text(supplier->text(4)), packets::day(q.validFrom),
-                           packets::day(q.validTo), packets::text(q.brand),
-                           packets::text(q.origin)});
+  if (quotes.empty()) return Variant(std::move(packet));
+  // The chosen quotations with their supplier and quoted product, in one query.
+  std::string ids;
+  for (const auto& q : quotes)
+    ids += (ids.empty() ? "" : ", ") + std::to_string(q.id);
+  auto st = db.prepare(
+      "SELECT C.CDFORNECED, F.IDTPIJURFORN, F.NRINSJURFORN, F.NMRAZSOCFORN, C.CDPRODUTO,"
+      " P.CDARVPROD, P.NMPRODUTO, C.DTINIVALITM, C.DTFINVALITM, C.NMMARCA, C.IDORIGEM"
+      " FROM COTACAO C JOIN FORNECEDOR F ON F.CDFORNECED = C.CDFORNECED"
+      " JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODUTO WHERE C.IDCOTACAO IN (" +
+      ids + ") ORDER BY C.DTFINVALITM, C.IDCOTACAO");
+  while (st->step()) {
+    packet.rows.push_back(
+        {packets::text(st->text(0)), packets::text(st->text(1)), packets::text(st->text(2)),
+         packets::text(st->text(3)), packets::text(st->text(4)), packets::text(st->text(5)),
+         packets::text(st->text(6)), packets::day(st->real(7)), packets::day(st->real(8)),
+         packets::text(st->text(9)), packets::text(st->text(10))});
   }
   return Variant(std::move(packet));
 }
