@@ -2,6 +2,9 @@
 
 #include <stdexcept>
 
+#include "platform/consiste.h"
+#include "platform/messages.h"
+
 namespace remote {
 namespace {
 
