@@ -36,29 +36,68 @@ class AnaCustRevRec : public RemoteObject {
   friend class MethodTable<AnaCustRevRec>;
   using Params = std::vector<platform::Variant>;
 
+  // Each method: arguments in the contract's order -> result. Unknown branch, service, cost mode
+  // or cost branch, and unusable periods, answer a refusal text instead.
+  //
   // Parameters (ana_cust_params.cpp)
+  //   GetParams(branch) -> [cdsParamFilial, cdsParamPlaneja]; defaults when not configured.
+  //   GetCustoPadrao(branch, service, a day of the month) -> cdsCustoPadrao, one row (0 if none).
+  //   GetParamGeral() -> cdsParamGeral, one row.
+  //   GetComensPlan(branch, service, monthStart) -> the month's estimated diners (client diners
+  //   when the branch's IDCOMCUSPERC is "C").
   platform::Variant GetParams(db::Database&, const CallContext&, const Params&);
   platform::Variant GetCustoPadrao(db::Database&, const CallContext&, const Params&);
   platform::Variant GetParamGeral(db::Database&, const CallContext&, const Params&);
   platform::Variant GetComensPlan(db::Database&, const CallContext&, const Params&);
   // The month (ana_cust_month.cpp)
+  //   GetTrabCusto(branch, service, first, last, costMode, operator, useFixedCostDate,
+  //   fixedCostDate, costBranch, isBranchModule) -> [work-table key, cdsTrabCusto with every day
+  //   of [first, last], cdsPreCotDesatu]. Writes the work table (one transaction).
+  //   DelConsplan(key, branch) -> "" (also for an empty or unknown key).
+  //   GetProdCustZero(costBranch, costMode, fixedCostDate, branch, service, first, last,
+  //   useFixedCostDate) -> cdsProdCustZero: recipe products costing 0, by day.
+  //   GetProdCotDesatu(key, branch, costBranch, service, costMode, first, last, fixedCostDate,
+  //   useFixedCostDate) -> cdsProdCotDesatu from the work table; planned again when the key is
+  //   gone.
   platform::Variant GetTrabCusto(db::Database&, const CallContext&, const Params&);
   platform::Variant DelConsplan(db::Database&, const CallContext&, const Params&);
   platform::Variant GetProdCustZero(db::Database&, const CallContext&, const Params&);
   platform::Variant GetProdCotDesatu(db::Database&, const CallContext&, const Params&);
   // The day (ana_cust_day.cpp)
+  //   GetCardapio(branch, service, a day of the month) -> cdsCardapio of the whole month.
+  //   GetProduto(branch, service, day, costMode, useFixedCostDate, costDate, monthStart,
+  //   costBranch) -> cdsProduto of the day's dishes.
+  //   GetConsServ(branch, service, day, costMode, day type "1".."8", costDate, costBranch) ->
+  //   [cdsConsumo, cdsConsServ, cdsComens]; nothing is consumed on a day without a menu.
+  //   GetOrigemCusto(branch, product, costMode, costDate) -> cdsOrigemCusto: the quotations the
+  //   cost came from (empty outside the quotation modes).
   platform::Variant GetCardapio(db::Database&, const CallContext&, const Params&);
   platform::Variant GetProduto(db::Database&, const CallContext&, const Params&);
   platform::Variant GetConsServ(db::Database&, const CallContext&, const Params&);
   platform::Variant GetOrigemCusto(db::Database&, const CallContext&, const Params&);
-  // Realized (ana_cust_realized.cpp)
+  // Realized (ana_cust_realized.cpp), both (branch, service, a day of the month, calcMode 1|2,
+  // useFixedCostDate, fixedCostDate, costBranch):
+  //   GetRealizado -> cdsRealizado, one row per day with withdrawals or served diners.
+  //   GetItemReti -> cdsItemReti, one row per withdrawal of the month.
   platform::Variant GetRealizado(db::Database&, const CallContext&, const Params&);
   platform::Variant GetItemReti(db::Database&, const CallContext&, const Params&);
   // Products (ana_cust_products.cpp)
+  //   getPesqProd(levels, group) -> cdsPesqProd: active stock products of the last level.
+  //   getVdProduto(tree code, levels, group) -> the stock product with that code, or no row.
+  //   VerifProd(branch, service, levels, tree code, costMode, costDate, monthStart, day,
+  //   costBranch) -> ["" or prod_inativo | prod_compr | prod_n_ctrl_est, CDPRODUTO, cost,
+  //   previous cost].
   platform::Variant getPesqProd(db::Database&, const CallContext&, const Params&);
   platform::Variant getVdProduto(db::Database&, const CallContext&, const Params&);
   platform::Variant VerifProd(db::Database&, const CallContext&, const Params&);
-  // Writes (ana_cust_writes.cpp)
+  // Writes (ana_cust_writes.cpp), each one transaction that writes nothing when refused:
+  //   GravaReceita(packet, delta, branch, service, day, costMode, useFixedCostDate, costDate,
+  //   levels, recipeKind, CDFILAUXPRAT, CDPRATO, monthStart, costBranch) -> ["", new
+  //   cdsProduto] or [refusal (catalogue key or text), refused CDARVPROD]. A modified or deleted
+  //   row must still hold its original values; an inserted product must not be in the recipe.
+  //   AltComensais(branch, service, day, CDPRATO, CDFILAUXPRAT, diners) -> true or a refusal.
+  //   TrocaProduto(dish, branch, service, old, new, unit, factor, "", "") -> true or a refusal:
+  //   swaps a product for one of its optional products in the per-service recipe.
   platform::Variant GravaReceita(db::Database&, const CallContext&, const Params&);
   platform::Variant AltComensais(db::Database&, const CallContext&, const Params&);
   platform::Variant TrocaProduto(db::Database&, const CallContext&, const Params&);
