@@ -1,0 +1,126 @@
+// The cost panel: planned figures of the day and the month, realized figures of closed days.
+#include "platform/format.h"
+#include "platform/ui/color.h"
+#include "screen_fixture.h"
+
+namespace screentest {
+namespace {
+
+using platform::Variant;
+using platform::ui::clBtnFace;
+using platform::ui::Color;
+using screen::TfrmAnaCustRevRec;
+
+TEST_F(ScreenTest, PanelShowsTheDayAndTheMonthAgainstTheStandard) {
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    d.gotoDay(march(5));
+    ASSERT_TRUE(d.press(f.sbtCustos));
+    EXPECT_TRUE(f.panCusto->visible());
+    const struct {
+      platform::ui::NumberEdit* edit;
+      double value;
+    } expected[] = {
+        {f.nedMatPriPerc, 2},      {f.nedConsPerc, 0.5},       {f.nedPercDia, 2.75},
+        {f.nedPadrPerc, 3.5},      {f.nedSaldoPerc, 0.75},     {f.nedMatPriMes, 660.5},
+        {f.nedConsMes, 122.25},    {f.nedTotalMes, 782.75},    {f.nedPadrMens, 3500},
+        {f.nedSaldoMes, 2717.25},  {f.nedMatPriCardPlan, 200}, {f.nedConsCardPlan, 50},
+        {f.nedCustoCardPlan, 250}, {f.nedMatPriAcuPlan, 510},  {f.nedConsAcuPlan, 110},
+        {f.nedTotalTAcum, 620},    {f.nedEstimados, 190},      {f.nedPuMedioTeor, 3.47368},
+        {f.nedCustoCardReal, 0},   {f.nedTotalRAcum, 0},       {f.nedEfetivos, 0},
+        {f.nedPuMedioReal, 0},
+    };
+    for (const auto& e : expected)
+      EXPECT_DOUBLE_EQ(e.edit->GetNumber(), e.value) << e.edit->name();
+    EXPECT_EQ(f.grbCustoDia->caption(), "Dia 05/03/2026");
+    EXPECT_EQ(f.grbCustTotaDia->caption(), "Dia 05/03/2026");
+    EXPECT_EQ(f.grbCustoAcum->caption(), "Acumulado até 05/03/2026");
+    EXPECT_EQ(f.nedSaldoPerc->text(), "0,75000");
+    // On "Planejado" the realized column is off.
+    EXPECT_FALSE(f.nedCustoCardReal->enabled());
+    EXPECT_FALSE(f.lblRealAcum->enabled());
+  });
+  EXPECT_EQ(server.log->last("GetComensPlan"),
+            (std::vector<Variant>{Variant("0001"), Variant("00001"), Variant::date(march(1))}));
+}
+
+TEST_F(ScreenTest, BalancesBelowZeroTurnRed) {
+  const Color red = Color::rgb(255, 0, 0);
+  const struct {
+    double standard;
+    double plannedDiners;
+    Color day;
+    Color month;
+  } cases[] = {{3.5, 1000, clBtnFace, clBtnFace},
+               {2.0, 1000, red, clBtnFace},
+               {2.75, 1000, clBtnFace, clBtnFace},  // a balance of exactly 0
+               {3.5, 100, clBtnFace, red},
+               {3.5, 223.64285714285714, clBtnFace, clBtnFace}};
+  for (const auto& c : cases) {
+    server.standardCost = c.standard;
+    server.plannedDiners = c.plannedDiners;
+    open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      d.gotoDay(march(5));
+      d.press(f.sbtCustos);
+      EXPECT_EQ(f.nedSaldoPerc->color(), c.day) << c.standard << " " << c.plannedDiners;
+      EXPECT_EQ(f.nedSaldoMes->color(), c.month) << c.standard << " " << c.plannedDiners;
+    });
+  }
+}
+
+TEST_F(ScreenTest, HiddenPanelOnlySetsTheRealizedColumnEnabling) {
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    d.gotoDay(march(5));
+    d.gotoDay(march(2));
+    d.selectPage(f.tshRealizado);
+    EXPECT_TRUE(f.nedCustoCardReal->enabled());
+    EXPECT_DOUBLE_EQ(f.nedMatPriPerc->GetNumber(), 0);
+  });
+  EXPECT_EQ(server.log->count("GetComensPlan"), 0);
+}
+
+TEST_F(ScreenTest, RealizedPageShowsRealizedValuesOfClosedDaysOnly) {
+  const struct {
+    double processing;  // blockDate is the next day
+    int realizedRow;
+    bool closed;
+  } cases[] = {{march(3), 1, true}, {march(3), 2, true}, {march(2), 2, false}};
+  for (const auto& c : cases) {
+    shell.processingDate = c.processing;
+    open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      d.press(f.sbtCustos);
+      d.selectPage(f.tshRealizado);
+      if (c.realizedRow == 2) d.dispatch([&] { f.cdsRealizado.next(); });
+      // The daily cost table follows the realized day.
+      EXPECT_DOUBLE_EQ(f.selectedDay(), march(1 + c.realizedRow));
+      const double cost = c.realizedRow == 1 ? 110.5 : 140.25;
+      const double accumulated = c.realizedRow == 1 ? 110.5 : 250.75;
+      const double diners = c.realizedRow == 1 ? 38 : 83;
+      EXPECT_DOUBLE_EQ(f.nedCustoCardReal->GetNumber(), c.closed ? cost : 0);
+      EXPECT_DOUBLE_EQ(f.nedTotalRAcum->GetNumber(), c.closed ? accumulated : 0);
+      EXPECT_DOUBLE_EQ(f.nedEfetivos->GetNumber(), c.closed ? diners : 0);
+      EXPECT_DOUBLE_EQ(f.nedPuMedioReal->GetNumber(),
+                       c.closed ? Consiste::RoundDec(accumulated / diners, 5) : 0);
+      for (platform::ui::Control* c2 : std::initializer_list<platform::ui::Control*>{
+               f.lblRealizado, f.nedCustoCardReal, f.lblRealAcum, f.nedTotalRAcum, f.nedEfetivos,
+               f.nedPuMedioReal})
+        EXPECT_EQ(c2->enabled(), c.closed) << c2->name();
+      EXPECT_EQ(f.grbCustoDia->caption(), "Dia " + platform::shortDate(march(1 + c.realizedRow)));
+    });
+  }
+}
+
+// A failing refresh leaves the scroll handlers attached and the animation hidden.
+TEST_F(ScreenTest, FailedPanelRefreshRestoresItsHandlers) {
+  (*server.script)["GetComensPlan"] = [](const auto&) { return Variant("Mês não planejado"); };
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    EXPECT_FALSE(d.press(f.sbtCustos));
+    EXPECT_EQ(host->errors.texts(), std::vector<std::string>{"Mês não planejado"});
+    EXPECT_TRUE(static_cast<bool>(f.cdsTrabCusto.afterScroll));
+    EXPECT_TRUE(static_cast<bool>(f.cdsRealizado.afterScroll));
+    EXPECT_TRUE(static_cast<bool>(f.cdsPlanReal.afterScroll));
+    EXPECT_FALSE(host->busy.visible());
+  });
+}
+
+}  // namespace
+}  // namespace screentest

@@ -1,0 +1,194 @@
+// What moving to a day loads on each planned sub-page, the dish costs it computes and the day
+// bar it refreshes.
+#include "platform/ui/color.h"
+#include "screen_fixture.h"
+
+namespace screentest {
+namespace {
+
+using platform::Variant;
+using platform::ui::Color;
+using screen::TfrmAnaCustRevRec;
+
+TEST_F(ScreenTest, MovingOnMateriaPrimaLoadsTheDayProductsAndFiltersTheMonthDishes) {
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
+    EXPECT_TRUE(f.panSafra->visible());
+    EXPECT_TRUE(f.panControle->visible());
+    ASSERT_TRUE(d.gotoDay(march(4)));
+    const auto& args = server.log->last("GetProduto");
+    EXPECT_EQ(args,
+              (std::vector<Variant>{Variant("0001"), Variant("00001"), Variant::date(march(4)),
+                                    Variant(6), Variant(false), Variant::date(march(4)),
+                                    Variant::date(march(1)), Variant("")}));
+    EXPECT_EQ(f.cdsCardapio.filter(), "DTCARDAPIO = '04/03/2026'");
+    EXPECT_EQ(column(f.cdsCardapio, "NMPRATO"),
+              (std::vector<Variant>{Variant("ARROZ"), Variant("FEIJAO")}));
+    // ARROZ: 0,1 x 40 x 5 + 0,02 x 40 x 10 = 28 for 40 dish diners and 80 day diners.
+    EXPECT_EQ(column(f.cdsCardapio, "CustoPrato"),
+              (std::vector<Variant>{Variant(28.0), Variant(38.4)}));
+    EXPECT_EQ(column(f.cdsCardapio, "CustoPerc"),
+              (std::vector<Variant>{Variant(0.7), Variant(0.96)}));
+    EXPECT_EQ(column(f.cdsCardapio, "CustoPercDia"),
+              (std::vector<Variant>{Variant(0.35), Variant(0.48)}));
+    EXPECT_EQ(column(f.cdsCardapio, "PercSafra"),
+              (std::vector<Variant>{Variant(28.57), Variant(50.0)}));
+    EXPECT_EQ(column(f.cdsCardapio, "Safra"),
+              (std::vector<Variant>{Variant(255.0), Variant(65280.0)}));
+    EXPECT_EQ(column(f.cdsCardapio, "IDCUSTODESATU"),
+              (std::vector<Variant>{Variant("N"), Variant("S")}));
+    // Day: 0,1 / 0,83 x 100 + (0,48 / 0,83 x 100) / 2 = 40,96...: the band starting at 30.
+    EXPECT_NEAR(f.nedPeSafraCard->GetNumber(), 10.0 / 0.83 + 24.0 / 0.83, 1e-9);
+    EXPECT_EQ(f.shpSafraCard->brushColor(), Color::fromNumber(65280));
+    // The product list follows the current dish.
+    EXPECT_EQ(f.cdsProduto.filter(), "CDPRATO = '1001' AND CDFILAUXPRAT = 'P'");
+    EXPECT_EQ(f.cdsProduto.recordCount(), 2);
+    EXPECT_EQ(f.cdsProduto.fieldByName("QTDEBRUTA").displayText(), "0,10000 KG");
+    EXPECT_EQ(f.cdsProduto.fieldByName("TIPO").displayText(), "(Receita Padrão)");
+    EXPECT_EQ(f.ctx.recipeKind, "P");
+
+    ASSERT_TRUE(d.gotoDay(march(5)));
+    EXPECT_EQ(server.log->count("GetCardapio"), 1);
+    EXPECT_EQ(column(f.cdsCardapio, "idExistCustZero"), std::vector<Variant>{Variant("S")});
+    // A single product in season: 0 %, the band whose lower limit is 0.
+    EXPECT_DOUBLE_EQ(f.nedPeSafraCard->GetNumber(), 0);
+    EXPECT_EQ(f.shpSafraCard->brushColor(), Color::fromNumber(255));
+  });
+  EXPECT_EQ(server.log->count("GetProduto"), 3);  // entering the sub-page, then two moves
+  EXPECT_FALSE(host->busy.visible());
+}
+
+TEST_F(ScreenTest, ProductCostsAndSeasonDigitsFollowTheMonthOfBlockDate) {
+  const struct {
+    double processing;  // blockDate is the next day
+    const char* seasons;
+    Variant safra;
+    bool safr2;
+    bool safr3;
+  } cases[] = {
+      {46113, "111223333221", Variant(2), true, false},      // 01/04/2026: April
+      {46176, "111223333221", Variant(3), false, true},      // 03/06/2026: June
+      {46024, "111223333221", Variant(1), false, false},     // 02/01/2026: January
+      {46176, "11122", Variant::null(), false, false},       // too short for June
+      {march(3), "11 223333221", Variant(0), false, false},  // a blank digit
+  };
+  for (const auto& c : cases) {
+    shell.processingDate = c.processing;
+    server.products[2].seasons = c.seasons;
+    open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      d.selectSubPage(f.tshMatPrima);
+      d.gotoDay(march(4));
+      ASSERT_TRUE(d.dispatch([&] { f.cdsCardapio.last(); }));
+      ASSERT_EQ(f.cdsProduto.recordCount(), 1);
+      EXPECT_EQ(f.cdsProduto.fieldByName("Safra").value(), c.safra) << c.seasons;
+      EXPECT_EQ(!f.cdsProduto.fieldByName("CustoSafr2").isNull(), c.safr2) << c.seasons;
+      EXPECT_EQ(!f.cdsProduto.fieldByName("CustoSafr3").isNull(), c.safr3) << c.seasons;
+      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("CustoSafra").asFloat(), 0.96);
+      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("QtdeTotal").asFloat(), 4.8);
+      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("CustoTotal").asFloat(), 38.4);
+      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("percDia").asFloat(), 0.06);
+      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("custoPercDia").asFloat(), 0.48);
+    });
+  }
+}
+
+TEST_F(ScreenTest, ConsumptionSubPageSendsTheDayTypeAndLoadsTheThreeLists) {
+  queries.holidays = {march(5)};
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    ASSERT_TRUE(d.selectSubPage(f.tshConsumoServico));
+    EXPECT_FALSE(f.panSafra->visible());
+    EXPECT_FALSE(f.panControle->visible());
+    const struct {
+      int day;
+      const char* dayType;  // 05/03/2026 is a Thursday, but a holiday
+    } cases[] = {{5, "8"}, {6, "6"}, {8, "1"}};
+    for (const auto& c : cases) {
+      if (c.day == 8) {
+        server.days.push_back({march(8), 10, 1, 0, 10, 10});
+        d.selectSubPage(f.tshAnaCusto);
+        d.selectSubPage(f.tshConsumoServico);
+      }
+      ASSERT_TRUE(d.gotoDay(march(c.day)));
+      EXPECT_EQ(server.log->last("GetConsServ").at(4), Variant(c.dayType)) << c.day;
+    }
+    d.gotoDay(march(5));
+    EXPECT_EQ(column(f.cdsConsumo, "CUSTOTOTAL"),
+              (std::vector<Variant>{Variant(20.0), Variant(97.5)}));
+    EXPECT_EQ(column(f.cdsConsumo, "CUSTOPERCAP"),
+              (std::vector<Variant>{Variant(0.2), Variant(0.975)}));
+    EXPECT_EQ(column(f.cdsConsumo, "IDCUSTODESATU"),
+              (std::vector<Variant>{Variant("N"), Variant("S")}));
+    EXPECT_EQ(f.cdsConsServ.recordCount(), 2);  // the items of the first type
+    EXPECT_EQ(f.dbgConsPerc->column(2).title(), "Per Capita");
+    ASSERT_TRUE(d.dispatch([&] { f.cdsConsumo.next(); }));
+    EXPECT_EQ(f.dbgConsPerc->column(2).title(), "Fixo");
+    EXPECT_EQ(column(f.cdsConsServ, "QtdeTotal"), std::vector<Variant>{Variant(13.0)});
+  });
+  EXPECT_FALSE(host->busy.visible());
+}
+
+TEST_F(ScreenTest, DayBarShowsTheDayAndPaintsPerCapitaOverTheStandardRed) {
+  const Color red = Color::rgb(255, 0, 0);
+  const Color black = Color::rgb(0, 0, 0);
+  const struct {
+    double standard;
+    int day;
+    Color perCapita;
+    Color average;
+  } cases[] = {{3.5, 5, black, black},  // 2,75 and 3,47368
+               {2.75, 5, black, red},   // equal to the standard is not red
+               {3.4, 5, black, red},
+               {2.0, 6, red, red}};
+  for (const auto& c : cases) {
+    server.standardCost = c.standard;
+    open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      d.gotoDay(march(c.day));
+      EXPECT_EQ(f.dbeVrTotPerc->fontColor(), c.perCapita) << c.standard << " " << c.day;
+      EXPECT_EQ(f.dbeVrCustoMedio->fontColor(), c.average) << c.standard << " " << c.day;
+      EXPECT_DOUBLE_EQ(f.nedCustoPadrao->GetNumber(), c.standard);
+    });
+  }
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    d.gotoDay(march(5));
+    EXPECT_DOUBLE_EQ(f.nedComensais->GetNumber(), 100);
+    char32_t typed = '7';
+    platform::ui::Key key = platform::ui::keyOf('7');
+    f.dbeVrTotPerc->onKeyDown(key, {});
+    f.dbeVrCustoMedio->onKeyPress(typed);
+    EXPECT_EQ(key, platform::ui::kNoKey);
+    EXPECT_EQ(typed, 0u);
+  });
+}
+
+TEST_F(ScreenTest, SeasonSumsStartFromZeroOnEveryMove) {
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    d.selectSubPage(f.tshMatPrima);
+    d.gotoDay(march(4));
+    const double first = f.nedPeSafraCard->GetNumber();
+    d.gotoDay(march(5));
+    d.gotoDay(march(4));
+    EXPECT_DOUBLE_EQ(f.nedPeSafraCard->GetNumber(), first);
+    d.selectSubPage(f.tshAnaCusto);
+    d.gotoDay(march(6));
+    EXPECT_EQ(f.ctx.seasonSum1, 0);
+  });
+}
+
+// A day whose products cannot be loaded ends with the busy animation hidden.
+TEST_F(ScreenTest, FailedDayLoadsHideTheBusyAnimation) {
+  for (const char* method : {"GetProduto", "GetCardapio", "GetConsServ"}) {
+    const auto original = (*server.script)[method];
+    (*server.script)[method] = [](const auto&) -> Variant {
+      throw remote::RemoteError(remote::RemoteError::Kind::Transport, 0, "Conexão perdida");
+    };
+    const auto errors = open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      d.selectSubPage(std::string(method) == "GetConsServ" ? f.tshConsumoServico : f.tshMatPrima);
+      EXPECT_FALSE(host->busy.visible()) << method;
+    });
+    EXPECT_EQ(errors.front(), "Conexão perdida") << method;
+    (*server.script)[method] = original;
+  }
+}
+
+}  // namespace
+}  // namespace screentest
