@@ -4,8 +4,10 @@
 //   - placeholders are numbered, "?1" .. "?N" (a number may repeat);
 //   - "{AUTOKEY}" stands for an auto-incremented integer primary key column type;
 //   - dates are day numbers (DOUBLE PRECISION), so date arithmetic is plain addition;
-//   - types are VARCHAR(n), CHAR(n), DOUBLE PRECISION, INTEGER, BIGINT.
-// translate() turns that form into the backend's own text.
+//   - types are VARCHAR(n), CHAR(n), DOUBLE PRECISION, INTEGER, BIGINT;
+//   - "CREATE TABLE/INDEX IF NOT EXISTS" and "LIMIT" read the same in both backends.
+// translate() turns that form into the backend's own text; upsert(), addDays() and beginWrite()
+// build the statements that differ.
 #pragma once
 
 #include <string>
