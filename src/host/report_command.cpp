@@ -1,6 +1,7 @@
 #include "host/report_command.h"
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -113,7 +114,8 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     } else {
       EmbeddedServerOptions serverOptions;
       serverOptions.databasePath = database;
-      if (options.verbose) serverOptions.log = server::logTo(err);
+      // The server logs from its own threads: only a standard stream is safe to share with them.
+      if (options.verbose) serverOptions.log = server::logTo(std::cerr);
       embedded = std::make_unique<EmbeddedServer>(serverOptions);
       host = embedded->host();
       port = embedded->port();

@@ -38,7 +38,8 @@ using ScreenEntry = std::function<void(const platform::Variant& params)>;
 
 // Runs the command: starts the embedded server unless options.server is given, logs the operator
 // in, installs the headless host services, enters the screen and writes the report to `out`.
-// Progress (with verbose), dialogs and errors go to `err`.
+// Dialogs, errors and progress (with verbose) go to `err`; the embedded server's call log (with
+// verbose) goes to std::cerr.
 // Returns the exit status: 0 when the report was printed, 1 when anything failed (the reason is
 // written to `err` and nothing to `out`).
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err,
