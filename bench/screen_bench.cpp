@@ -133,4 +133,35 @@ void BM_Recalculation(benchmark::State& state) {
 }
 BENCHMARK(BM_Recalculation)->Unit(benchmark::kMillisecond)->Iterations(30);
 
+// Where recalculation usually happens: on the recipes, right after a saved change.
+void BM_RecalculationOnMateriaPrima(benchmark::State& state) {
+  bench().open([&](TfrmAnaCustRevRec& f) {
+    f.pgcPlanejado->selectPage(*f.tshMatPrima);
+    f.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
+    for (auto _ : state) {
+      f.ctx.recipeChanged = true;
+      f.Habilita(true);
+      f.sbtCalcula->press();
+    }
+  });
+}
+BENCHMARK(BM_RecalculationOnMateriaPrima)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+void BM_MoveDayOnMateriaPrima(benchmark::State& state) {
+  bench().open([&](TfrmAnaCustRevRec& f) {
+    f.pgcPlanejado->selectPage(*f.tshMatPrima);
+    bool forward = true;
+    for (auto _ : state) {
+      if (f.cdsTrabCusto.recNo() == f.cdsTrabCusto.recordCount()) forward = false;
+      if (f.cdsTrabCusto.recNo() == 1) forward = true;
+      if (forward) {
+        f.cdsTrabCusto.next();
+      } else {
+        f.cdsTrabCusto.prior();
+      }
+    }
+  });
+}
+BENCHMARK(BM_MoveDayOnMateriaPrima)->Unit(benchmark::kMillisecond);
+
 }  // namespace
