@@ -42,7 +42,8 @@ std::vector<size_t> byDate(const DataPacket& packet, const std::string& field) {
 }
 
 double blockDateOf(const std::string& branch) {
-  return E2ETest::scalarOf("SELECT DTPROCESSO FROM FILIAL WHERE CDFILIAL = '" + branch + "'").toDouble() +
+  return E2ETest::scalarOf("SELECT DTPROCESSO FROM FILIAL WHERE CDFILIAL = '" + branch + "'")
+             .toDouble() +
          E2ETest::scalarOf("SELECT QTDIABLOQCAR FROM PARAMGERAL").toDouble();
 }
 
