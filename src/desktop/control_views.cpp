@@ -1,11 +1,11 @@
 #include "desktop/control_views.h"
 
 #include <QMouseEvent>
-#include <algorithm>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QToolButton>
+#include <algorithm>
 
 #include "desktop/painter_canvas.h"
 #include "desktop/qt_text.h"

@@ -458,9 +458,26 @@ void FormRenderer::watchSource(ui::Control& control, platform::DataSource* sourc
   watch = std::make_unique<SourceWatch>(source, [this, &control] { refresh(control); });
 }
 
+void FormRenderer::fitLabels() {
+  for (size_t i = 0; i < form_.componentCount(); ++i) {
+    auto* label = dynamic_cast<ui::Label*>(&form_.componentAt(i));
+    QWidget* widget = label != nullptr ? widgetOf(*label) : nullptr;
+    if (widget == nullptr || label->caption().empty()) continue;
+    // Labels size themselves to their caption, as the classic auto-sized label does; a label
+    // docked by its width needs that size before docking.
+    const QFontMetrics metrics(widget->font());
+    const int width = metrics.horizontalAdvance(qs(label->caption())) + 2;
+    const int height = metrics.height();
+    if (label->width() < width || label->height() < height)
+      label->setBounds(label->left(), label->top(), std::max(label->width(), width),
+                       std::max(label->height(), height));
+  }
+}
+
 void FormRenderer::layout() {
   if (layingOut_ > 0) return;
   ++layingOut_;
+  fitLabels();
   alignControls(form_, [this](const ui::Control& c) { return clientArea(c); });
   --layingOut_;
 }

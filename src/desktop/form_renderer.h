@@ -56,6 +56,7 @@ class FormRenderer : public QObject {
   void refresh(platform::ui::Control& control);
   void refreshKind(platform::ui::Control& control, QWidget* widget);
   void layout();
+  void fitLabels();
   void changed(platform::ui::Component& sender, platform::ui::Prop what);
   void followFocus();
   void focusMoved(QWidget* now);

@@ -33,8 +33,9 @@ bool insideGrid(const QWidget* widget) {
 
 FormWindow::FormWindow(ui::Form& form, QWidget* parent) : QWidget(parent, Qt::Window), form_(form) {
   windows()[&form_] = this;
-  // The screens are drawn for a small dialog font; keep their pixel layout.
+  // The screens are laid out for a small, narrow dialog font; keep their pixel layout.
   QFont small = font();
+  small.setFamilies({QStringLiteral("DejaVu Sans Condensed"), small.family()});
   small.setPixelSize(11);
   setFont(small);
   setWindowTitle(qs(form_.caption()));

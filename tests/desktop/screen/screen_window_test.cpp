@@ -1,0 +1,159 @@
+// The real screen in its window: what the grids show and paint, the cost panel, keys.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QToolButton>
+
+#include "desktop/form_renderer.h"
+#include "desktop/grid_view.h"
+#include "desktop/screen/desktop_screen_fixture.h"
+#include "platform/format.h"
+
+namespace desktop::testing {
+namespace {
+
+using screen::TfrmAnaCustRevRec;
+
+// The rectangle of a grid cell in the window's coordinates, scrolled into view first.
+QRect cellRect(FormWindow& window, GridView& view, int row, int column) {
+  const QModelIndex index = view.model()->index(row, column);
+  view.scrollTo(index);
+  QApplication::processEvents();
+  const QRect cell = view.visualRect(index);
+  return QRect(view.viewport()->mapTo(&window, cell.topLeft()), cell.size());
+}
+
+bool anyPixel(const QImage& image, const QRect& rect, QColor colour) {
+  for (int y = rect.top(); y <= rect.bottom(); ++y)
+    for (int x = rect.left(); x <= rect.right(); ++x)
+      if (QColor(image.pixel(x, y)) == colour) return true;
+  return false;
+}
+
+class ScreenWindowTest : public DesktopScreenTest {};
+
+TEST_F(ScreenWindowTest, TheDailyGridShowsTheMonthWithTheScreensTexts) {
+  const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
+    GridView* view = window.renderer().gridView(*form.dbgTrabCusto);
+    ASSERT_NE(view, nullptr);
+    GridModel& model = view->gridModel();
+    ASSERT_EQ(model.rowCount(), 30);  // April
+    EXPECT_EQ(model.data(model.index(0, 0)).toString(), "01/04/2026 qua");
+    EXPECT_EQ(model.data(model.index(29, 0)).toString(), "30/04/2026 qui");
+    EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), "Data");
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Comensais Estimados");
+    // Every cell shows its field's display text, record by record.
+    for (int row = 0; row < model.rowCount(); ++row) {
+      form.cdsTrabCusto.withDisplayRow(row + 1, [&] {
+        for (int column = 0; column < model.columnCount(); ++column) {
+          ASSERT_EQ(model.data(model.index(row, column)).toString().toStdString(),
+                    model.field(column)->displayText())
+              << "row " << row << " column " << column;
+        }
+      });
+    }
+    EXPECT_EQ(view->currentIndex().row(), 0);
+    EXPECT_EQ(window.windowTitle().left(18), QString::fromUtf8("Análise de Custos "));
+  });
+  EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ScreenWindowTest, ADayCostingMoreThanTheStandardIsPaintedRed) {
+  const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
+    GridView* view = window.renderer().gridView(*form.dbgTrabCusto);
+    ASSERT_NE(view, nullptr);
+    GridModel& model = view->gridModel();
+    const int perCapita = model.modelColumn(form.dbgTrabCusto->columnIndexOf("VRTOTPERC"));
+    ASSERT_GE(perCapita, 0);
+    const double standard = form.nedCustoPadrao->GetNumber();
+    // A day past the first (the selected cell is highlighted) above the standard, and one at or
+    // below it, whose per-capita cell is never red: black on a day with outdated quotations,
+    // whose other cells are red, the window text otherwise.
+    int above = -1;
+    int below = -1;
+    bool belowOutdated = false;
+    for (int row = 1; row < model.rowCount(); ++row) {
+      form.cdsTrabCusto.withDisplayRow(row + 1, [&] {
+        const double value = form.cdsTrabCusto.fieldByName("VRTOTPERC").asFloat();
+        const platform::Variant day = form.cdsTrabCusto.fieldByName("DTDATA").value();
+        if (value > standard && above < 0) above = row;
+        if (value <= standard && below < 0) {
+          below = row;
+          belowOutdated = form.cdsPreCotDesatu.active() &&
+                          !form.cdsPreCotDesatu.lookup("DTDATA", day, "DTDATA").isNull();
+        }
+      });
+    }
+    ASSERT_GE(above, 0) << "the demo month has no day above the standard";
+    ASSERT_GE(below, 0) << "the demo month has no day within the standard";
+    const QRect red = cellRect(window, *view, above, perCapita);
+    QImage image = window.grab().toImage();
+    EXPECT_TRUE(anyPixel(image, red, QColor(255, 0, 0)));
+    EXPECT_EQ(QColor(image.pixel(red.left() + 1, red.center().y())),
+              view->palette().color(QPalette::ToolTipBase));
+
+    const QRect within = cellRect(window, *view, below, perCapita);
+    image = window.grab().toImage();
+    EXPECT_FALSE(anyPixel(image, within, QColor(255, 0, 0)));
+    EXPECT_TRUE(anyPixel(image, within, QColor(0, 0, 0)));
+    const QRect date = cellRect(window, *view, below, 0);
+    image = window.grab().toImage();
+    EXPECT_EQ(anyPixel(image, date, QColor(255, 0, 0)), belowOutdated);
+  });
+  EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ScreenWindowTest, TogglingTheCostPanelFillsItsEdits) {
+  const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
+    FormRenderer& renderer = window.renderer();
+    QWidget* panel = renderer.widgetOf(*form.panCusto);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isHidden());
+    auto* toggle = dynamic_cast<QToolButton*>(renderer.widgetOf(*form.sbtCustos));
+    ASSERT_NE(toggle, nullptr);
+    EXPECT_EQ(toggle->toolTip(), "Visualizar Acompanhamento de Custos");
+    toggle->click();
+    EXPECT_TRUE(form.sbtCustos->down());
+    EXPECT_FALSE(panel->isHidden());
+    EXPECT_EQ(window.width(), 788);
+
+    auto* monthCost = dynamic_cast<QLineEdit*>(renderer.widgetOf(*form.nedMatPriMes));
+    ASSERT_NE(monthCost, nullptr);
+    EXPECT_EQ(monthCost->text().toStdString(), form.nedMatPriMes->text());
+    EXPECT_NE(form.nedMatPriMes->GetNumber(), 0);
+    auto* standard = dynamic_cast<QLineEdit*>(renderer.widgetOf(*form.nedPadrPerc));
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(standard->text().toStdString(), form.nedCustoPadrao->text());
+    auto* day = dynamic_cast<QGroupBox*>(renderer.widgetOf(*form.grbCustoDia));
+    ASSERT_NE(day, nullptr);
+    EXPECT_EQ(day->title(), "Dia 01/04/2026");
+
+    // The panel follows the day.
+    form.cdsTrabCusto.next();
+    EXPECT_EQ(day->title(), "Dia 02/04/2026");
+    toggle->click();
+    EXPECT_TRUE(panel->isHidden());
+  });
+  EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ScreenWindowTest, EscapeWithNothingPendingReachesTheBaseScreenAndCloses) {
+  bool closedByEscape = false;
+  const auto errors = open([&](FormWindow& window, TfrmAnaCustRevRec& form) {
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget()
+                                                             : static_cast<QWidget*>(&window);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    QApplication::sendEvent(target, &escape);
+    closedByEscape = !form.visible() && !window.isVisible();
+  });
+  EXPECT_TRUE(closedByEscape);
+  EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+}  // namespace
+}  // namespace desktop::testing
