@@ -149,8 +149,8 @@ QVariant GridModel::data(const QModelIndex& index, int role) const {
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation == Qt::Vertical) {
-    if (role != Qt::DisplayRole || section < 0 || section >= rows_ || section != currentRow())
-      return QString();
+    if (role != Qt::DisplayRole) return {};
+    if (section < 0 || section >= rows_ || section != currentRow()) return QString();
     switch (dataSet()->state()) {
       case platform::DataSetState::Edit:
         return QString::fromUtf8("✎");

@@ -97,6 +97,12 @@ TEST_F(GridModelTest, RowsAreTheRecordsAndCellsTheirDisplayTexts) {
   EXPECT_EQ(model_->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
             Qt::AlignRight | Qt::AlignVCenter);
   EXPECT_EQ(model_->currentRow(), 0);
+  // The indicator marks the current row only, and only as text.
+  EXPECT_EQ(model_->headerData(0, Qt::Vertical).toString(), QString::fromUtf8("▶"));
+  EXPECT_EQ(model_->headerData(1, Qt::Vertical).toString(), "");
+  EXPECT_FALSE(model_->headerData(0, Qt::Vertical, Qt::FontRole).isValid());
+  ds_.edit();
+  EXPECT_EQ(model_->headerData(0, Qt::Vertical).toString(), QString::fromUtf8("✎"));
 }
 
 TEST_F(GridModelTest, FollowsIndexFilterInsertDeleteAndCancel) {

@@ -142,6 +142,28 @@ TEST_F(ScreenWindowTest, TogglingTheCostPanelFillsItsEdits) {
   EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
+TEST_F(ScreenWindowTest, TheCostPanelStaysCentredWhenTheWindowIsResized) {
+  const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
+    auto* toggle = dynamic_cast<QToolButton*>(window.renderer().widgetOf(*form.sbtCustos));
+    ASSERT_NE(toggle, nullptr);
+    toggle->click();
+    // Narrowed to 788 pixels and centred on the display.
+    EXPECT_EQ(form.width(), 788);
+    EXPECT_EQ(form.left(), (form.screenWidth() - 788) / 2);
+    for (const int width : {1000, 901, 788}) {
+      SCOPED_TRACE(width);
+      window.resize(width, window.height());
+      QApplication::processEvents();
+      EXPECT_EQ(form.panCusto->width(), width);
+      EXPECT_EQ(form.subPanCusto->left(), (width - form.subPanCusto->width()) / 2);
+      QWidget* inner = window.renderer().widgetOf(*form.subPanCusto);
+      ASSERT_NE(inner, nullptr);
+      EXPECT_EQ(inner->x(), form.subPanCusto->left());
+    }
+  });
+  EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
 TEST_F(ScreenWindowTest, EscapeWithNothingPendingReachesTheBaseScreenAndCloses) {
   bool closedByEscape = false;
   const auto errors = open([&](FormWindow& window, TfrmAnaCustRevRec& form) {
