@@ -113,6 +113,11 @@ void TfrmAnaCustRevRec::cdsTrabCustoAfterOpen(ClientDataSet& ds) {
   cdsTotalMes.fieldByName("VRTOTMATPRIM").setAsFloat(0);
   cdsTotalMes.post();
 
+  // The walk below only computes running values: loading each day it passes through would fetch
+  // the products of every day of the month on "Matéria Prima". The open's own after-scroll loads
+  // the day the cursor ends on.
+  Detached quiet(ds.afterScroll);
+
   double previousCost = 0;
   double previousDiners = 0;
   double materialSum = 0;

@@ -1,5 +1,7 @@
 // Planned versus realized: one cost line per day, realized for closed days and planned for open
 // ones, with running totals across both.
+#include <optional>
+
 #include "platform/format.h"
 #include "remote/host_services.h"
 #include "screen/ana_cust_rev_rec.h"
@@ -32,6 +34,9 @@ void TfrmAnaCustRevRec::Atualiza_PlanReal() {
   double diners = 0;
   days.suspend(cdsTrabCusto);
   platform::Bookmark remembered = cdsTrabCusto.getBookmark();
+  // Walking the days must not load each one's products; returning to the user's day loads it.
+  std::optional<Detached<platform::ClientDataSet::Event>> quiet(std::in_place,
+                                                                cdsTrabCusto.afterScroll);
   cdsTrabCusto.first();
   platform::Field& day = cdsTrabCusto.fieldByName("DTDATA");
   while (!cdsTrabCusto.eof()) {
@@ -71,6 +76,7 @@ void TfrmAnaCustRevRec::Atualiza_PlanReal() {
   cdsRealizado.setFiltered(false);
   cdsRealizado.first();
   cdsPlanReal.first();
+  quiet.reset();
   cdsTrabCusto.gotoBookmark(remembered);
   cdsTrabCusto.freeBookmark(remembered);
 }

@@ -270,8 +270,13 @@ TEST_F(E2ETest, RecalculationKeepsTheDayAndDish) {
     const std::string dish = f.cdsCardapio.fieldByName("CDPRATO").asString();
     f.ctx.recipeChanged = true;
     f.Habilita(true);
+    log->clear();
     ASSERT_TRUE(d.press(f.sbtCalcula));
     EXPECT_DOUBLE_EQ(f.selectedDay(), kApril1 + 22);
+    // Walking the month for its running values and for planned versus realized loads no day's
+    // products; the products shown are the selected day's.
+    EXPECT_LE(log->count("GetProduto"), 3);
+    EXPECT_DOUBLE_EQ(log->last("GetProduto").at(2).toDouble(), kApril1 + 22);
     EXPECT_EQ(f.cdsCardapio.fieldByName("CDPRATO").asString(), dish);
     EXPECT_FALSE(f.ctx.recipeChanged);
     EXPECT_FALSE(f.sbtCalcula->enabled());
