@@ -500,10 +500,13 @@ void FormRenderer::changed(ui::Component& sender, ui::Prop what) {
   }
   if (auto* menu = dynamic_cast<ui::PopupMenu*>(&sender)) {
     if (what == ui::Prop::Popup) {
+      // A handler of a mouse release pops its menu up where the mouse was, whatever position
+      // it passes (handlers tend to pass the control's own coordinates).
+      const QPoint at = mouseUpAt_ ? *mouseUpAt_ : QPoint(menu->popupX(), menu->popupY());
       // After the handler that asked: a menu runs its own event loop.
       QPointer<FormRenderer> self(this);
-      QTimer::singleShot(0, this, [self, menu] {
-        if (self != nullptr) self->showMenu(*menu);
+      QTimer::singleShot(0, this, [self, menu, at] {
+        if (self != nullptr) self->showMenu(*menu, at);
       });
     }
     return;
@@ -602,6 +605,7 @@ bool FormRenderer::eventFilter(QObject* watched, QEvent* event) {
   const QPoint global = mouse->globalPosition().toPoint();
   const ui::MouseButton button = mouseButton(mouse->button());
   const ui::ShiftState shift = shiftState(mouse->modifiers());
+  mouseUpAt_ = global;
   runUserEvent([control, button, shift, at, global] {
     control->mouseUp(button, shift, at.x(), at.y());
     if (button != ui::MouseButton::Right) return;
@@ -611,10 +615,11 @@ bool FormRenderer::eventFilter(QObject* watched, QEvent* event) {
       break;
     }
   });
+  mouseUpAt_.reset();
   return false;
 }
 
-void FormRenderer::showMenu(ui::PopupMenu& menu) {
+void FormRenderer::showMenu(ui::PopupMenu& menu, QPoint at) {
   QMenu qmenu(&root_);
   for (ui::MenuItem* item : menu.items()) {
     if (!item->visible()) continue;
@@ -633,7 +638,7 @@ void FormRenderer::showMenu(ui::PopupMenu& menu) {
     QObject::connect(action, &QAction::triggered, this,
                      [item] { runUserEvent([item] { item->click(); }); });
   }
-  qmenu.exec(QPoint(menu.popupX(), menu.popupY()));
+  qmenu.exec(at);
 }
 
 void FormRenderer::splitterDragged(ui::Splitter& splitter, int delta) {

@@ -7,8 +7,10 @@
 #pragma once
 
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -60,7 +62,7 @@ class FormRenderer : public QObject {
   void changed(platform::ui::Component& sender, platform::ui::Prop what);
   void followFocus();
   void focusMoved(QWidget* now);
-  void showMenu(platform::ui::PopupMenu& menu);
+  void showMenu(platform::ui::PopupMenu& menu, QPoint at);
   void splitterDragged(platform::ui::Splitter& splitter, int delta);
   void watchSource(platform::ui::Control& control, platform::DataSource* source);
 
@@ -73,6 +75,8 @@ class FormRenderer : public QObject {
   int afterEventPass_ = 0;
   int layingOut_ = 0;
   bool settingFocus_ = false;
+  // The mouse's screen position while a mouse release is being handled.
+  std::optional<QPoint> mouseUpAt_;
 };
 
 }  // namespace desktop

@@ -7,8 +7,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <stdexcept>
 
@@ -302,6 +304,57 @@ TEST_F(FormWindowTest, KeysGoThroughTheFormFirst) {
   pressKey(line, Qt::Key_Return, Qt::ControlModifier, "\r");
   EXPECT_EQ(posts, 1);
   EXPECT_EQ(pressed.size(), 3u);
+}
+
+TEST_F(FormWindowTest, ARightClickRunsMouseUpAndItsHandlersMenuOpensAtTheMouse) {
+  auto& menu = screen_.create<PopupMenu>("pmnGrade");
+  menu.setAutoPopup(false);
+  auto& add = screen_.create<MenuItem>("mnuIncluir");
+  add.setCaption("Incluir");
+  add.setShortCut(ShortCut(VK_INSERT));
+  auto& remove = screen_.create<MenuItem>("mnuExcluir");
+  remove.setCaption("Excluir");
+  remove.setEnabled(false);
+  auto& hidden = screen_.create<MenuItem>("mnuTrocarIn");
+  hidden.setCaption("Trocar");
+  hidden.setVisible(false);
+  for (MenuItem* item : {&add, &remove, &hidden})
+    menu.add(*item);
+  screen_.grid.setPopupMenu(&menu);
+  std::vector<std::pair<int, int>> mouseUps;
+  screen_.grid.onMouseUp = [&](MouseButton button, ShiftState, int x, int y) {
+    mouseUps.emplace_back(x, y);
+    if (button == MouseButton::Right) menu.popup(x, y);  // control coordinates, as screens do
+  };
+  int added = 0;
+  add.onClick = [&] { ++added; };
+
+  QStringList shown;
+  QPoint menuAt;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (popup == nullptr) return;
+    poll.stop();
+    menuAt = popup->pos();
+    for (QAction* action : popup->actions())
+      shown << action->text().section('\t', 0, 0) + (action->isEnabled() ? "" : " (off)");
+    popup->actions().front()->trigger();
+    popup->close();
+  });
+  poll.start(10);
+
+  QWidget* viewport = gridView()->viewport();
+  QTest::mouseClick(viewport, Qt::RightButton, Qt::NoModifier, QPoint(30, 12));
+  for (int i = 0; i < 50 && added == 0; ++i)
+    QTest::qWait(10);
+
+  ASSERT_EQ(mouseUps.size(), 1u);
+  const QPoint inGrid = viewport->mapTo(gridView(), QPoint(30, 12));
+  EXPECT_EQ(mouseUps[0], std::make_pair(inGrid.x(), inGrid.y()));
+  EXPECT_EQ(shown, (QStringList{"Incluir", "Excluir (off)"}));
+  EXPECT_EQ(menuAt, viewport->mapToGlobal(QPoint(30, 12)));
+  EXPECT_EQ(added, 1);
 }
 
 TEST_F(FormWindowTest, EnterMovesToTheNextControl) {
