@@ -38,7 +38,9 @@ LogSink logTo(std::ostream& out);
 struct RpcServerOptions {
   std::string bindAddress = "127.0.0.1";  // loopback unless told otherwise
   int port = 0;                           // 0: an ephemeral port, see RpcHttpServer::start
-  size_t threads = 8;                     // worker threads; each serves one connection at a time
+  // Worker threads. Each serves one kept-alive connection at a time and every open screen holds
+  // three or four, so the pool is sized for a site's users, not for the cores.
+  size_t threads = 64;
   size_t maxBodyBytes = 8 * 1024 * 1024;
   std::chrono::milliseconds sessionIdleTimeout = std::chrono::minutes(30);
   // Longest wait for a request's bytes or the client's reading of the answer.
