@@ -15,6 +15,7 @@
 #include "desktop/qt_host.h"
 #include "desktop/shell/screenshot.h"
 #include "desktop/shell/shell_options.h"
+#include "desktop/shell/sibling_screens.h"
 #include "desktop/user_event.h"
 #include "host/console_services.h"
 #include "host/data_dir.h"
@@ -85,6 +86,7 @@ int run(const ShellOptions& options) {
 
     host::SqliteQueryExecutor queries(database);
     host::ScreenRegistry screens;
+    desktop::registerSiblingScreens(screens);
     host::ShellSettings settings;
     settings.webUrl = serverHost;
     settings.webPort = serverPort;
