@@ -9,9 +9,12 @@
 #include <QPixmap>
 #include <QToolButton>
 
+#include "desktop/dialog_driver.h"
 #include "desktop/form_renderer.h"
 #include "desktop/grid_view.h"
 #include "desktop/screen/desktop_screen_fixture.h"
+#include "desktop/shell/screenshot.h"
+#include "desktop/user_event.h"
 #include "platform/format.h"
 
 namespace desktop::testing {
@@ -162,6 +165,58 @@ TEST_F(ScreenWindowTest, TheCostPanelStaysCentredWhenTheWindowIsResized) {
     }
   });
   EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+// A product quantity typed into the product grid and stored, then the cancel button: "Cancela
+// operação?" answered No keeps the change, Yes drops it.
+TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
+  const struct {
+    const char* answer;
+    bool kept;
+  } cases[] = {{"Não", true}, {"Sim", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    const auto errors = open([&](FormWindow& window, TfrmAnaCustRevRec& form) {
+      ASSERT_TRUE(showPage(*form.tshMatPrima));
+      GridView* view = window.renderer().gridView(*form.dbgPrato);
+      ASSERT_NE(view, nullptr);
+      GridModel& model = view->gridModel();
+      ASSERT_GE(model.rowCount(), 2);
+      const int column = model.modelColumn(form.dbgPrato->columnIndexOf("QTDERECE"));
+      ASSERT_GE(column, 0);
+      platform::Field& quantity = form.cdsProduto.fieldByName("QTDERECE");
+      const double before = quantity.asFloat();
+
+      // The user types into the cell, presses Enter and moves to the next row.
+      const QModelIndex cell = model.index(0, column);
+      view->setCurrentIndex(cell);
+      view->edit(cell);
+      auto* editor = view->findChild<QLineEdit*>();
+      ASSERT_NE(editor, nullptr);
+      editor->setText("0,5");
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+      QApplication::sendEvent(editor, &enter);
+      view->setCurrentIndex(model.index(1, column));
+      ASSERT_EQ(form.cdsProduto.changeCount(), 1);
+      form.cdsProduto.first();
+      EXPECT_EQ(quantity.asFloat(), 0.5);
+
+      // The editing rules switch the screen to editing after every change of the products.
+      runUserEvent([&form] { form.Habilita(false); });
+      auto* cancel = dynamic_cast<QToolButton*>(window.renderer().widgetOf(*form.sbtCancela));
+      ASSERT_NE(cancel, nullptr);
+      ASSERT_TRUE(cancel->isEnabled());
+      auto seen = answerNextDialog(QString::fromUtf8(c.answer));
+      cancel->click();
+      EXPECT_EQ(seen->text, QString::fromUtf8("Cancela operação?"));
+      form.cdsProduto.first();
+      EXPECT_EQ(form.cdsProduto.changeCount(), c.kept ? 1 : 0);
+      EXPECT_EQ(quantity.asFloat(), c.kept ? 0.5 : before);
+      // Whatever is left pending is dropped so that the screen closes.
+      runUserEvent([&form] { form.cdsProduto.cancelUpdates(); });
+    });
+    EXPECT_TRUE(errors.empty()) << errors.front();
+  }
 }
 
 TEST_F(ScreenWindowTest, EscapeWithNothingPendingReachesTheBaseScreenAndCloses) {
