@@ -112,6 +112,7 @@ GridView::GridView(platform::ui::DBGrid& grid, QWidget* parent)
   setWordWrap(false);
   setCornerButtonEnabled(false);
   horizontalHeader()->setHighlightSections(false);
+
   horizontalHeader()->setSectionsMovable(false);
   verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   verticalHeader()->setHighlightSections(false);
@@ -151,6 +152,10 @@ void GridView::applyColumns() {
 
 void GridView::refresh() {
   using platform::ui::GridOption;
+  // The screens give columns about their titles' width; titles a pixel smaller keep them whole.
+  QFont titleFont = font();
+  titleFont.setPixelSize(std::max(font().pixelSize() - 1, 8));
+  if (horizontalHeader()->font() != titleFont) horizontalHeader()->setFont(titleFont);
   QPalette pal = palette();
   const QColor base = toQColor(grid_.color(), pal);
   if (pal.color(QPalette::Base) != base) {
