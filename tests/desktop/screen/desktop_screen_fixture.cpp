@@ -78,13 +78,25 @@ std::vector<std::string> DesktopScreenTest::open(const Steps& steps, int costMod
     if (window.form().visible()) runUserEvent([&window] { window.form().close(); });
     if (window.form().visible()) window.form().setVisible(false);
   };
-  const double april = 46113;
-  IniProc(platform::Variant::array(
-      {platform::Variant(""), platform::Variant("0001"), platform::Variant("00001"),
-       platform::Variant(static_cast<int32_t>(costMode)), platform::Variant(int32_t{1}),
-       platform::Variant::date(april), platform::Variant::date(april), platform::Variant(false)}));
+  IniProc(aprilValues(costMode));
   EXPECT_TRUE(ran) << "the screen was not shown";
   return errors.texts();
+}
+
+platform::Variant DesktopScreenTest::aprilValues(int costMode) {
+  const double april = 46113;
+  return platform::Variant::array(
+      {platform::Variant(""), platform::Variant("0001"), platform::Variant("00001"),
+       platform::Variant(static_cast<int32_t>(costMode)), platform::Variant(int32_t{1}),
+       platform::Variant::date(april), platform::Variant::date(april), platform::Variant(false)});
+}
+
+host::SqliteQueryExecutor& DesktopScreenTest::queries() {
+  return *demo_->queries;
+}
+
+host::ScreenRegistry& DesktopScreenTest::screens() {
+  return demo_->screens;
 }
 
 }  // namespace desktop::testing

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "desktop/form_window.h"
+#include "host/screen_registry.h"
+#include "host/sqlite_query_executor.h"
 #include "platform/consiste.h"
 #include "screen/ana_cust_rev_rec.h"
 
@@ -31,6 +33,11 @@ class DesktopScreenTest : public ::testing::Test {
   // Opens the screen for April 2026 through IniProc with the desktop's host services, runs
   // `steps` once the window is shown and activated, then closes it. Returns the errors shown.
   std::vector<std::string> open(const Steps& steps, int costMode = 44);
+  // The opening values of April 2026 for the demo branch's first service.
+  static platform::Variant aprilValues(int costMode = 44);
+  // The demo database's direct queries and sibling screens, for a shell of a test's own.
+  static host::SqliteQueryExecutor& queries();
+  static host::ScreenRegistry& screens();
 
   static DemoCompany* demo_;
 };

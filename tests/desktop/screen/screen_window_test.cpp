@@ -9,13 +9,20 @@
 #include <QPixmap>
 #include <QToolButton>
 
+#include <chrono>
 #include "desktop/dialog_driver.h"
 #include "desktop/form_renderer.h"
 #include "desktop/grid_view.h"
+#include "desktop/qt_host.h"
 #include "desktop/screen/desktop_screen_fixture.h"
 #include "desktop/shell/screenshot.h"
 #include "desktop/user_event.h"
+#include "host/host_shell.h"
+#include "host/operator_session.h"
+#include "host/sqlite_query_executor.h"
 #include "platform/format.h"
+#include "remote/remote_error.h"
+#include "screen/entry.h"
 
 namespace desktop::testing {
 namespace {
@@ -230,6 +237,32 @@ TEST_F(ScreenWindowTest, EscapeWithNothingPendingReachesTheBaseScreenAndCloses) 
   });
   EXPECT_TRUE(closedByEscape);
   EXPECT_TRUE(errors.empty()) << errors.front();
+}
+
+TEST_F(ScreenWindowTest, AnUnreachableServerIsAClearErrorAtOnce) {
+  host::ShellSettings settings;
+  settings.webUrl = "127.0.0.1";
+  settings.webPort = 1;  // nothing listens there
+  settings.operatorCode = host::kDemoOperator;
+  host::Shell shell(settings, queries(), screens());
+  platform::RecordingErrorDisplay errors;
+  QtHost qtHost(shell, queries(), nullptr, &errors);
+  bool shown = false;
+  qtHost.modal.onShown = [&](FormWindow&) { shown = true; };
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    IniProc(aprilValues());
+    ADD_FAILURE() << "the screen opened";
+  } catch (const remote::RemoteError& error) {
+    EXPECT_EQ(error.kind(), remote::RemoteError::Kind::Transport);
+    EXPECT_EQ(std::string(error.what())
+                  .rfind("Não foi possível conectar ao servidor de aplicação em 127.0.0.1:1", 0),
+              0u)
+        << error.what();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_FALSE(shown);
+  EXPECT_FALSE(qtHost.busy.visible());
 }
 
 }  // namespace
