@@ -75,6 +75,10 @@ BusyWindow::BusyWindow(QWidget* parent)
       wheel_(new BusyWheel(this)) {
   setWindowTitle(QStringLiteral("Aguarde"));
   setWindowModality(Qt::ApplicationModal);
+  // Taking the activation would make the screen's window active again when it hides, which the
+  // screen takes as a new activation (and shows the animation again).
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setWindowFlag(Qt::WindowDoesNotAcceptFocus);
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(16, 12, 16, 12);
   layout->setSpacing(12);

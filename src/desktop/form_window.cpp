@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <map>
 
+#include "desktop/busy_animation.h"
 #include "desktop/form_renderer.h"
 #include "desktop/key_map.h"
 #include "desktop/qt_text.h"
@@ -149,8 +150,10 @@ void FormWindow::changeEvent(QEvent* event) {
     if (!isActiveWindow()) {
       // Another window of this application took over (a dialog): coming back is an activation.
       // Switching to another application is not.
+      // The busy window does not count: it comes and goes inside the screen's own handling.
       QWidget* now = QApplication::activeWindow();
-      deactivatedWithinApp_ = now != nullptr && now != this;
+      deactivatedWithinApp_ =
+          now != nullptr && now != this && dynamic_cast<BusyWindow*>(now) == nullptr;
     } else if (deactivatedWithinApp_) {
       deactivatedWithinApp_ = false;
       // An activation that failed showed its error in a dialog; closing that dialog must not

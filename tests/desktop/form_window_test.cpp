@@ -14,9 +14,12 @@
 #include <QToolButton>
 #include <stdexcept>
 
+#include "desktop/busy_animation.h"
 #include "desktop/control_views.h"
+#include "desktop/dialog_driver.h"
 #include "desktop/form_renderer.h"
 #include "desktop/grid_view.h"
+#include "desktop/message_dialogs.h"
 #include "desktop/modal_loop.h"
 #include "platform/abort.h"
 #include "platform/client_dataset.h"
@@ -394,6 +397,50 @@ TEST_F(FormWindowTest, ClosingAsksTheForm) {
   EXPECT_FALSE(screen_.visible());
   EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(closed);
+}
+
+// The window manager's activations are played by hand: the offscreen platform makes none.
+TEST_F(FormWindowTest, ComingBackFromADialogActivatesButTheBusyWindowDoesNot) {
+  int activations = 0;
+  screen_.onActivate = [&] { ++activations; };
+  QApplication::setActiveWindow(window_.get());
+
+  QtBusyAnimation busy([this](Form*) -> QWidget* { return window_.get(); });
+  busy.ActiveShowAvi(&screen_, 6, "Calculando...");
+  EXPECT_TRUE(busy.window()->testAttribute(Qt::WA_ShowWithoutActivating));
+  QApplication::setActiveWindow(busy.window());
+  busy.DeactiveShowAvi();
+  QApplication::setActiveWindow(window_.get());
+  EXPECT_EQ(activations, 0);
+
+  QWidget dialog(nullptr, Qt::Dialog);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.hide();
+  QApplication::setActiveWindow(window_.get());
+  EXPECT_EQ(activations, 1);
+
+  // Another application in between is no activation of the screen.
+  QApplication::setActiveWindow(nullptr);
+  QApplication::setActiveWindow(window_.get());
+  EXPECT_EQ(activations, 1);
+}
+
+TEST_F(FormWindowTest, AFailedActivationIsNotRepeatedWhenItsErrorIsDismissed) {
+  int activations = 0;
+  screen_.onActivate = [&] {
+    ++activations;
+    throw std::runtime_error("Tabela SINASAFRA inacessível");
+  };
+  QApplication::setActiveWindow(window_.get());
+  window_->activateForm();  // fails; its error is shown in a dialog
+  QWidget dialog(nullptr, Qt::Dialog);
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  dialog.hide();
+  QApplication::setActiveWindow(window_.get());
+  EXPECT_EQ(activations, 1);
+  EXPECT_EQ(recorded_.texts(), std::vector<std::string>{"Tabela SINASAFRA inacessível"});
 }
 
 TEST(ModalLoop, RunsUntilTheFormClosesAndActivatesItFirst) {
