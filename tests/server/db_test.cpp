@@ -147,6 +147,80 @@ TEST_F(SqliteTest, FaultInjectionFailsTheNthStatementOnce) {
   EXPECT_EQ(count(), 0);
 }
 
+TEST_F(SqliteTest, ReusedStatementsStartAsFreshOnes) {
+  insert(1);
+  insert(2);
+  const char* sql = "SELECT COUNT(*), ?1 IS NULL FROM T WHERE K >= ?1";
+  {
+    auto st = db_->prepare(sql);
+    st->bindInt(1, 2);
+    ASSERT_TRUE(st->step());
+    EXPECT_EQ(st->integer(0), 1);
+  }
+  size_t idle = db_->idleStatements();
+  EXPECT_GE(idle, 1u);
+  struct Case {
+    const char* label;
+    bool bind;
+    int64_t count;
+    int64_t unbound;
+  };
+  // Taken from the cache: nothing of the last use's binding or position carries over.
+  for (const auto& c : {Case{"unbound reads NULL", false, 0, 1}, Case{"bound", true, 2, 0}}) {
+    SCOPED_TRACE(c.label);
+    auto st = db_->prepare(sql);
+    EXPECT_EQ(db_->idleStatements(), idle - 1);
+    if (c.bind) st->bindInt(1, 1);
+    ASSERT_TRUE(st->step());
+    EXPECT_EQ(st->integer(0), c.count);
+    EXPECT_EQ(st->integer(1), c.unbound);
+    EXPECT_FALSE(st->step());
+  }
+  // Two at once of the same text are two statements.
+  auto a = db_->prepare("SELECT K FROM T ORDER BY K");
+  auto b = db_->prepare("SELECT K FROM T ORDER BY K");
+  ASSERT_TRUE(a->step() && b->step() && b->step());
+  EXPECT_EQ(a->integer(0), 1);
+  EXPECT_EQ(b->integer(0), 2);
+  // A schema change recompiles a kept statement.
+  a.reset();
+  b.reset();
+  db_->exec("ALTER TABLE T ADD COLUMN E INTEGER");
+  auto all = db_->prepare("SELECT * FROM T");
+  ASSERT_TRUE(all->step());
+  EXPECT_EQ(all->columnCount(), 4);
+}
+
+TEST_F(SqliteTest, KeptStatementsStayBounded) {
+  for (int i = 0; i < 3 * static_cast<int>(SqliteDatabase::kMaxIdleStatements); ++i) {
+    auto st = db_->prepare("SELECT " + std::to_string(i) + " + ?1");
+    st->bindInt(1, 1);
+    ASSERT_TRUE(st->step());
+    EXPECT_EQ(st->integer(0), i + 1);
+    ASSERT_LE(db_->idleStatements(), SqliteDatabase::kMaxIdleStatements);
+  }
+}
+
+// A statement left half-way through its rows and kept for reuse must not pin the connection to
+// an old snapshot: writes by other connections are seen by the next statement.
+TEST(StatementCacheTest, AKeptStatementHoldsNoSnapshot) {
+  std::string path = tempDatabasePath("snapshot");
+  auto reader = SqliteDatabase::open(path, OpenMode::Create);
+  reader->exec("CREATE TABLE C (N INTEGER NOT NULL)");
+  reader->exec("INSERT INTO C VALUES (1), (2)");
+  auto writer = SqliteDatabase::open(path, OpenMode::ReadWrite);
+  const char* count = "SELECT COUNT(*) FROM C";
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    {
+      auto rows = reader->prepare("SELECT N FROM C");
+      ASSERT_TRUE(rows->step());  // abandoned with rows left
+    }
+    writer->exec("INSERT INTO C VALUES (9)");
+    EXPECT_EQ(scalar(*reader, count), 3 + round);
+  }
+}
+
 TEST(ConnectionPoolTest, LendsEachConnectionToOneThreadAtATime) {
   std::string path = tempDatabasePath("pool");
   {

@@ -2,13 +2,35 @@
 
 #include <sqlite3.h>
 
+#include <new>
+
 namespace server::db {
-namespace {
 
 class SqliteStatement : public Statement {
  public:
-  SqliteStatement(SqliteDatabase& db, sqlite3_stmt* stmt) : db_(db), stmt_(stmt) {}
-  ~SqliteStatement() override { sqlite3_finalize(stmt_); }
+  using Cache = SqliteDatabase::StatementCache;
+  SqliteStatement(SqliteDatabase& db, sqlite3_stmt* stmt, std::weak_ptr<Cache> cache,
+                  std::string sql)
+      : db_(db), stmt_(stmt), cache_(std::move(cache)), sql_(std::move(sql)) {}
+  ~SqliteStatement() override {
+    // Reset ends the statement's read of the database, so an idle statement holds no snapshot;
+    // cleared bindings make a reused statement start as a fresh one.
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+    auto cache = cache_.lock();
+    if (!cache) {
+      sqlite3_finalize(stmt_);
+      return;
+    }
+    // Starting over when full keeps the statements in use now, whatever ran before.
+    if (cache->count >= SqliteDatabase::kMaxIdleStatements) cache->clear();
+    try {
+      cache->idle[std::move(sql_)].push_back(stmt_);
+      ++cache->count;
+    } catch (const std::bad_alloc&) {
+      sqlite3_finalize(stmt_);
+    }
+  }
 
   void bindNull(int index) override { check(sqlite3_bind_null(stmt_, index)); }
   void bindText(int index, std::string_view value) override {
@@ -62,14 +84,28 @@ class SqliteStatement : public Statement {
 
   SqliteDatabase& db_;
   sqlite3_stmt* stmt_;
+  std::weak_ptr<Cache> cache_;
+  std::string sql_;
   bool started_ = false;
 };
 
-}  // namespace
+void SqliteDatabase::StatementCache::clear() {
+  for (auto& [sql, statements] : idle) {
+    for (sqlite3_stmt* stmt : statements)
+      sqlite3_finalize(stmt);
+  }
+  idle.clear();
+  count = 0;
+}
+
+SqliteDatabase::SqliteDatabase(sqlite3* db, bool readOnly)
+    : db_(db), readOnly_(readOnly), cache_(std::make_shared<StatementCache>()) {}
 
 std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, OpenMode mode,
                                                      int busyTimeoutMs) {
-  int flags = SQLITE_OPEN_FULLMUTEX;
+  // A connection is used by one thread at a time (see database.h): its own mutex would only
+  // cost every call.
+  int flags = SQLITE_OPEN_NOMUTEX;
   switch (mode) {
     case OpenMode::ReadWrite:
       flags |= SQLITE_OPEN_READWRITE;
@@ -101,7 +137,13 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const std::string& path, Op
 }
 
 SqliteDatabase::~SqliteDatabase() {
+  // Statements still handed out finalize themselves; close_v2 waits for them.
+  cache_.reset();
   sqlite3_close_v2(db_);
+}
+
+size_t SqliteDatabase::idleStatements() const {
+  return cache_->count;
 }
 
 int64_t SqliteDatabase::changes() const {
@@ -109,6 +151,14 @@ int64_t SqliteDatabase::changes() const {
 }
 
 std::unique_ptr<Statement> SqliteDatabase::prepareNative(const std::string& sql) {
+  auto it = cache_->idle.find(sql);
+  if (it != cache_->idle.end() && !it->second.empty()) {
+    sqlite3_stmt* stmt = it->second.back();
+    it->second.pop_back();
+    if (it->second.empty()) cache_->idle.erase(it);
+    --cache_->count;
+    return std::make_unique<SqliteStatement>(*this, stmt, cache_, sql);
+  }
   sqlite3_stmt* stmt = nullptr;
   int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr);
   if (rc != SQLITE_OK) {
@@ -117,7 +167,7 @@ std::unique_ptr<Statement> SqliteDatabase::prepareNative(const std::string& sql)
     setLastError(message);
     throw DbError(message + " in: " + sql);
   }
-  return std::make_unique<SqliteStatement>(*this, stmt);
+  return std::make_unique<SqliteStatement>(*this, stmt, cache_, sql);
 }
 
 void SqliteDatabase::execNative(const std::string& sql) {
