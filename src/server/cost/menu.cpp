@@ -1,5 +1,7 @@
 #include "server/cost/menu.h"
 
+#include <algorithm>
+
 #include "platform/date.h"
 #include "platform/format.h"
 
@@ -58,7 +60,10 @@ std::vector<MenuDish> loadMenuDishes(db::Database& db, const std::string& branch
 
 Recipes loadRecipesInForce(db::Database& db, const std::string& branch, const std::string& service,
                            double from, double to) {
-  // The three recipe kinds of the menu's dishes at once; the kind in force is picked below.
+  // The three recipe kinds of the menu's dishes at once; the kind in force is picked below. The
+  // dishes lead each part (CROSS JOIN fixes that order where the planner lacks statistics and
+  // would otherwise index the dish list anew on every call); products are ordered here rather
+  // than by three sorts in the database.
   static constexpr const char* kProductColumns =
       " R.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, P.IDINTESAFR, R.SGUNIDRECE, P.SGUNIDADE,"
       " R.QTDERECE, P.VRPEFATOCORR";
@@ -68,19 +73,17 @@ Recipes loadRecipesInForce(db::Database& db, const std::string& branch, const st
           " WHERE CDFILIAL = ?1 AND CDSERVFILI = ?2 AND DTCARDAPIO >= ?3 AND DTCARDAPIO <= ?4) "
           "SELECT 'S', D.CDFILAUXPRAT, D.CDPRATO,") +
       kProductColumns +
-      " FROM D JOIN RECEITASERV R ON R.CDFILIAL = ?1 AND R.CDSERVFILI = ?2"
+      " FROM D CROSS JOIN RECEITASERV R JOIN PRODUTO P ON P.CDPRODUTO = R.CDPRODUTO"
+      " WHERE R.CDFILIAL = ?1 AND R.CDSERVFILI = ?2"
       "  AND R.CDFILAUXPRAT = D.CDFILAUXPRAT AND R.CDPRATO = D.CDPRATO"
-      " JOIN PRODUTO P ON P.CDPRODUTO = R.CDPRODUTO"
       " UNION ALL SELECT 'L', D.CDFILAUXPRAT, D.CDPRATO," +
       kProductColumns +
-      " FROM D JOIN RECEITALOCAL R ON R.CDFILIAL = ?1"
-      "  AND R.CDFILAUXPRAT = D.CDFILAUXPRAT AND R.CDPRATO = D.CDPRATO"
-      " JOIN PRODUTO P ON P.CDPRODUTO = R.CDPRODUTO"
+      " FROM D CROSS JOIN RECEITALOCAL R JOIN PRODUTO P ON P.CDPRODUTO = R.CDPRODUTO"
+      " WHERE R.CDFILIAL = ?1 AND R.CDFILAUXPRAT = D.CDFILAUXPRAT AND R.CDPRATO = D.CDPRATO"
       " UNION ALL SELECT 'P', D.CDFILAUXPRAT, D.CDPRATO," +
       kProductColumns +
-      " FROM D JOIN RECEITA R ON R.CDFILAUXPRAT = D.CDFILAUXPRAT AND R.CDPRATO = D.CDPRATO"
-      " JOIN PRODUTO P ON P.CDPRODUTO = R.CDPRODUTO"
-      " ORDER BY 2, 3, 5";
+      " FROM D CROSS JOIN RECEITA R JOIN PRODUTO P ON P.CDPRODUTO = R.CDPRODUTO"
+      " WHERE R.CDFILAUXPRAT = D.CDFILAUXPRAT AND R.CDPRATO = D.CDPRATO";
   auto st = db.prepare(sql);
   st->bindText(1, branch);
   st->bindText(2, service);
@@ -105,7 +108,11 @@ Recipes loadRecipesInForce(db::Database& db, const std::string& branch, const st
     for (const char* kind : {"S", "L", "P"}) {
       auto it = kinds.find(kind);
       if (it != kinds.end() && !it->second.empty()) {
-        recipes[dish] = std::move(it->second);
+        auto& products = recipes[dish] = std::move(it->second);
+        // Tree codes are unique, and compare bytewise as the database orders text.
+        std::sort(
+            products.begin(), products.end(),
+            [](const RecipeProduct& a, const RecipeProduct& b) { return a.treeCode < b.treeCode; });
         break;
       }
     }

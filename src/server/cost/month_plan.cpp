@@ -1,6 +1,8 @@
 #include "server/cost/month_plan.h"
 
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/date.h"
 #include "platform/format.h"
@@ -35,8 +37,15 @@ MonthPlan planMonth(db::Database& db, const std::string& branch, const std::stri
   auto items = loadConsumption(db, branch, service);
   auto holidays = loadHolidays(db, branch, from, to);
   double indirect = indirectAmount(db, branch, service, from);
+  std::vector<std::string> products;
+  for (const auto& [dish, lines] : recipes) {
+    for (const auto& line : lines)
+      products.push_back(line.product);
+  }
+  for (const auto& item : items)
+    products.push_back(item.product);
   CostResolver costs(db, costBranch, costMode, fixedCostDate.value_or(from),
-                     fixedCostDate.value_or(to));
+                     fixedCostDate.value_or(to), products);
 
   std::map<double, size_t> dayIndex;
   double monthDiners = 0;

@@ -19,6 +19,10 @@ bool closesMonth(int mode) {
   return mode == 61 || mode == 62;
 }
 
+// Lengths of the bound product list: powers of two from kMinBound up to kMaxBound.
+constexpr size_t kMinBound = 8;
+constexpr size_t kMaxBound = 512;
+
 }  // namespace
 
 bool isKnownCostMode(int mode) {
@@ -45,41 +49,86 @@ bool isQuotationMode(int mode) {
 CostResolver::CostResolver(db::Database& db, std::string branch, int mode, double from, double to)
     : branch_(std::move(branch)), mode_(mode) {
   if (!isKnownCostMode(mode)) throw std::invalid_argument("unknown cost mode");
-  if (isQuotationMode(mode)) {
+  load(db, from, to);
+}
+
+CostResolver::CostResolver(db::Database& db, std::string branch, int mode, double from, double to,
+                           const std::vector<std::string>& stockProducts)
+    : branch_(std::move(branch)), mode_(mode), limited_(true) {
+  if (!isKnownCostMode(mode)) throw std::invalid_argument("unknown cost mode");
+  listed_.insert(stockProducts.begin(), stockProducts.end());
+  if (listed_.empty()) return;
+  // A long list costs more to search than the catalogue; it is then loaded whole.
+  if (listed_.size() > kMaxBound) {
+    load(db, from, to);
+    return;
+  }
+  bound_.assign(listed_.begin(), listed_.end());
+  // Few distinct lengths keep the statements' texts few; repeating a product changes nothing.
+  size_t length = kMinBound;
+  while (length < bound_.size())
+    length *= 2;
+  bound_.resize(length, bound_.front());
+  load(db, from, to);
+}
+
+void CostResolver::load(db::Database& db, double from, double to) {
+  if (isQuotationMode(mode_)) {
     loadQuotes(db, from, to);
-  } else if (mode == 7) {
+  } else if (mode_ == 7) {
     loadReference(db);
   } else {
-    double a = closesMonth(mode) ? previousMonthClose(from) : from;
-    double b = closesMonth(mode) ? previousMonthClose(to) : to;
+    double a = closesMonth(mode_) ? previousMonthClose(from) : from;
+    double b = closesMonth(mode_) ? previousMonthClose(to) : to;
     std::vector<int> series;
-    if (mode == 10 || mode == 31 || mode == 61) series.push_back(10);
-    if (mode == 30 || mode == 31 || mode == 62) series.push_back(30);
+    if (mode_ == 10 || mode_ == 31 || mode_ == 61) series.push_back(10);
+    if (mode_ == 30 || mode_ == 31 || mode_ == 62) series.push_back(30);
     loadHistory(db, series, a, b);
+  }
+}
+
+std::string CostResolver::listFilter(const char* column, int first) const {
+  if (bound_.empty()) return "";
+  std::string sql = std::string(" AND ") + column + " IN (";
+  for (size_t i = 0; i < bound_.size(); ++i) {
+    sql += (i > 0 ? ", ?" : "?") + std::to_string(first + static_cast<int>(i));
+  }
+  return sql + ")";
+}
+
+void CostResolver::bindList(db::Statement& st, int first) const {
+  for (size_t i = 0; i < bound_.size(); ++i)
+    st.bindText(first + static_cast<int>(i), bound_[i]);
+}
+
+void CostResolver::requireListed(const std::string& stockProduct) const {
+  if (limited_ && listed_.count(stockProduct) == 0) {
+    throw std::logic_error("cost of product " + stockProduct + " was not loaded");
   }
 }
 
 void CostResolver::loadQuotes(db::Database& db, double from, double to) {
   // The quotations valid somewhere in the window, plus, per product, those that ended last before
-  // it (the outdated fallback). Both parts follow an index, so the cost grows with the window and
-  // the catalogue, not with the years of quotations kept.
-  static constexpr const char* kSql =
+  // it (the outdated fallback). Both parts go product by product through an index, so the cost
+  // grows with the products priced and the window, not with the years of quotations kept.
+  // CROSS JOIN keeps products as the outer loop where the planner has no statistics to see that
+  // a branch holds thousands of quotations; elsewhere it reads as an inner join.
+  static constexpr const char* kColumns =
       "SELECT C.IDCOTACAO, C.CDPRODUTO, P.CDPRODESTO, C.CDFORNECED, C.VRPRECO, C.DTINIVALITM,"
-      " C.DTFINVALITM, C.NMMARCA, C.IDORIGEM"
-      " FROM COTACAO C JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODUTO"
-      " WHERE C.CDFILIAL = ?1 AND C.DTFINVALITM >= ?2 AND C.DTINIVALITM <= ?3"
-      " AND P.CDPRODESTO IS NOT NULL"
-      " UNION ALL "
-      "SELECT C.IDCOTACAO, C.CDPRODUTO, P.CDPRODESTO, C.CDFORNECED, C.VRPRECO, C.DTINIVALITM,"
-      " C.DTFINVALITM, C.NMMARCA, C.IDORIGEM"
-      " FROM PRODUTO P JOIN COTACAO C ON C.CDFILIAL = ?1 AND C.CDPRODUTO = P.CDPRODUTO"
-      " AND C.DTFINVALITM = (SELECT MAX(C2.DTFINVALITM) FROM COTACAO C2"
-      "  WHERE C2.CDFILIAL = ?1 AND C2.CDPRODUTO = P.CDPRODUTO AND C2.DTFINVALITM < ?2)"
-      " WHERE P.CDPRODESTO IS NOT NULL";
-  auto st = db.prepare(kSql);
+      " C.DTFINVALITM, C.NMMARCA, C.IDORIGEM FROM PRODUTO P CROSS JOIN COTACAO C"
+      " WHERE C.CDFILIAL = ?1 AND C.CDPRODUTO = P.CDPRODUTO AND P.CDPRODESTO IS NOT NULL";
+  std::string filter = listFilter("P.CDPRODESTO", 4);
+  std::string sql = std::string(kColumns) + " AND C.DTFINVALITM >= ?2 AND C.DTINIVALITM <= ?3" +
+                    filter + " UNION ALL " + kColumns +
+                    " AND C.DTFINVALITM = (SELECT MAX(C2.DTFINVALITM) FROM COTACAO C2"
+                    "  WHERE C2.CDFILIAL = ?1 AND C2.CDPRODUTO = P.CDPRODUTO"
+                    " AND C2.DTFINVALITM < ?2)" +
+                    filter;
+  auto st = db.prepare(sql);
   st->bindText(1, branch_);
   st->bindReal(2, from);
   st->bindReal(3, to);
+  bindList(*st, 4);
   while (st->step()) {
     Quote q;
     q.id = st->integer(0);
@@ -104,6 +153,8 @@ void CostResolver::loadHistory(db::Database& db, const std::vector<int>& series,
                                double to) {
   // The window's values plus the latest value before it per product; the latter is found through
   // the primary key (branch, series, product, date) one product at a time.
+  std::string windowFilter = listFilter("H.CDPRODUTO", 4);
+  std::string productFilter = listFilter("P.CDPRODUTO", 4);
   std::string sql;
   for (size_t i = 0; i < series.size(); ++i) {
     std::string s = std::to_string(series[i]);
@@ -111,22 +162,21 @@ void CostResolver::loadHistory(db::Database& db, const std::vector<int>& series,
     sql +=
         "SELECT H.TPCUSTO, H.CDPRODUTO, H.DTCUSTO, H.VRCUSTO FROM CUSTOHIST H"
         " WHERE H.CDFILIAL = ?1 AND H.TPCUSTO = " +
-        s +
-        " AND H.DTCUSTO >= ?2 AND H.DTCUSTO <= ?3"
+        s + " AND H.DTCUSTO >= ?2 AND H.DTCUSTO <= ?3" + windowFilter +
         " UNION ALL "
         "SELECT H.TPCUSTO, H.CDPRODUTO, H.DTCUSTO, H.VRCUSTO"
-        " FROM PRODUTO P JOIN CUSTOHIST H ON H.CDFILIAL = ?1 AND H.TPCUSTO = " +
+        " FROM PRODUTO P CROSS JOIN CUSTOHIST H WHERE H.CDFILIAL = ?1 AND H.TPCUSTO = " +
         s +
         " AND H.CDPRODUTO = P.CDPRODUTO AND H.DTCUSTO = (SELECT MAX(H2.DTCUSTO) FROM CUSTOHIST H2"
         "  WHERE H2.CDFILIAL = ?1 AND H2.TPCUSTO = " +
-        s +
-        " AND H2.CDPRODUTO = P.CDPRODUTO AND H2.DTCUSTO < ?2)"
-        " WHERE P.CDPRODUTO = P.CDPRODESTO";
+        s + " AND H2.CDPRODUTO = P.CDPRODUTO AND H2.DTCUSTO < ?2)" +
+        " AND P.CDPRODUTO = P.CDPRODESTO" + productFilter;
   }
   auto st = db.prepare(sql);
   st->bindText(1, branch_);
   st->bindReal(2, from);
   st->bindReal(3, to);
+  bindList(*st, 4);
   while (st->step()) {
     history_[static_cast<int>(st->integer(0))][st->text(1)].push_back({st->real(2), st->real(3)});
   }
@@ -139,7 +189,9 @@ void CostResolver::loadHistory(db::Database& db, const std::vector<int>& series,
 }
 
 void CostResolver::loadReference(db::Database& db) {
-  auto st = db.prepare("SELECT CDPRODUTO, VRPRECOREF FROM PRODUTO WHERE CDPRODUTO = CDPRODESTO");
+  auto st = db.prepare("SELECT CDPRODUTO, VRPRECOREF FROM PRODUTO WHERE CDPRODUTO = CDPRODESTO" +
+                       listFilter("CDPRODUTO", 1));
+  bindList(*st, 1);
   while (st->step())
     reference_[st->text(0)] = st->real(1);
 }
@@ -199,6 +251,7 @@ std::vector<const Quote*> CostResolver::chosen(const std::string& stockProduct, 
 }
 
 UnitCost CostResolver::at(const std::string& stockProduct, double date) const {
+  requireListed(stockProduct);
   UnitCost cost;
   if (isQuotationMode(mode_)) {
     auto set = chosen(stockProduct, date, &cost.outdated);
@@ -244,6 +297,7 @@ UnitCost CostResolver::at(const std::string& stockProduct, double date) const {
 }
 
 std::vector<Quote> CostResolver::origin(const std::string& stockProduct, double date) const {
+  requireListed(stockProduct);
   std::vector<Quote> result;
   if (!isQuotationMode(mode_)) return result;
   bool outdated = false;

@@ -74,10 +74,14 @@ Variant AnaCustRevRec::GetConsServ(db::Database& db, const CallContext&, const P
   // A day without a menu has no service, so nothing is consumed.
   if (!menu.empty()) {
     diners.rows.push_back({packets::num(menu.front().estimated)});
+    auto consumption = cost::loadConsumption(db, branch, service, dayType);
+    std::vector<std::string> products;
+    for (const auto& item : consumption)
+      products.push_back(item.product);
     cost::CostResolver costs(db, effectiveCostBranch(branch, costBranch), costMode, costDate,
-                             costDate);
+                             costDate, products);
     std::string lastType;
-    for (const auto& item : cost::loadConsumption(db, branch, service, dayType)) {
+    for (const auto& item : consumption) {
       if (item.type != lastType) {
         types.rows.push_back({packets::text(item.kind), packets::text(item.type),
                               packets::text(item.typeName), packets::num(item.target)});
@@ -109,9 +113,9 @@ Variant AnaCustRevRec::GetOrigemCusto(db::Database& db, const CallContext&, cons
 
   auto packet = packets::origemCusto();
   if (!cost::isQuotationMode(costMode)) return Variant(std::move(packet));
-  cost::CostResolver costs(db, branch, costMode, costDate, costDate);
-  auto quotes =
-      costs.origin(product->stockProduct.empty() ? product->code : product->stockProduct, costDate);
+  std::string stockProduct = product->stockProduct.empty() ? product->code : product->stockProduct;
+  cost::CostResolver costs(db, branch, costMode, costDate, costDate, {stockProduct});
+  auto quotes = costs.origin(stockProduct, costDate);
   if (quotes.empty()) return Variant(std::move(packet));
   // The chosen quotations with their supplier and quoted product, in one query.
   std::string ids;

@@ -95,8 +95,8 @@ Variant AnaCustRevRec::VerifProd(db::Database& db, const CallContext&, const Par
   if (!key.empty()) return answer(key, product ? product->code : "", 0, 0);
 
   std::string from = effectiveCostBranch(branch, costBranch);
-  cost::CostResolver current(db, from, costMode, costDate, costDate);
-  cost::CostResolver previous(db, from, costMode, monthStart - 1, monthStart - 1);
+  cost::CostResolver current(db, from, costMode, costDate, costDate, {product->code});
+  cost::CostResolver previous(db, from, costMode, monthStart - 1, monthStart - 1, {product->code});
   return answer("", product->code, current.at(product->code, costDate).value,
                 previous.at(product->code, monthStart - 1).value);
 }

@@ -1,6 +1,8 @@
 // Realized costs: stock withdrawals of the service valued by the realized-cost mode, and the
 // diners actually served.
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/format.h"
 #include "server/cost/unit_cost.h"
@@ -75,7 +77,10 @@ Realized loadRealized(db::Database& db, const Args& args, std::string* refusal) 
   if (calcMode == kAverageCost) {
     double from = useFixed ? fixedDate : first;
     double to = useFixed ? fixedDate : last;
-    cost::CostResolver average(db, costBranch, 10, from, to);
+    std::vector<std::string> products;
+    for (const auto& w : r.withdrawals)
+      products.push_back(w.product);
+    cost::CostResolver average(db, costBranch, 10, from, to, products);
     for (auto& w : r.withdrawals)
       w.unitCost = average.at(w.product, useFixed ? fixedDate : w.day).value;
   } else {

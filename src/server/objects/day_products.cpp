@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "server/cost/menu.h"
 #include "server/cost/unit_cost.h"
@@ -16,15 +18,20 @@ platform::DataPacket dayProducts(db::Database& db, const std::string& branch,
                                  const std::string& costBranch) {
   auto dishes = cost::loadMenuDishes(db, branch, service, day, day);
   auto recipes = cost::loadRecipesInForce(db, branch, service, day, day);
+  std::vector<std::string> products;
+  for (const auto& [dish, lines] : recipes) {
+    for (const auto& line : lines)
+      products.push_back(line.product);
+  }
   // One window holds both dates when they are close (the usual case); a fixed cost date far
   // away gets a window of its own rather than years of quotations.
   double close = monthStart - 1;
   bool together = std::abs(costDate - close) <= 62;
   cost::CostResolver current(db, costBranch, costMode,
                              together ? std::min(costDate, close) : costDate,
-                             together ? std::max(costDate, close) : costDate);
+                             together ? std::max(costDate, close) : costDate, products);
   std::optional<cost::CostResolver> separate;
-  if (!together) separate.emplace(db, costBranch, costMode, close, close);
+  if (!together) separate.emplace(db, costBranch, costMode, close, close, products);
   const cost::CostResolver& previous = together ? current : *separate;
 
   auto packet = packets::produto();
