@@ -1,6 +1,7 @@
-// menucost-desktop: the host shell with a window. Logs the operator in on the application server
-// (the embedded one over the user's demo database unless --server is given), loads the cost
-// analysis screen's module by its code and opens it for a branch's service and month.
+// menucost: the host shell. With a window it logs the operator in on the application server (the
+// embedded one over the user's demo database unless --server is given), loads the cost analysis
+// screen's module by its code and opens it for a branch's service and month. `menucost report`
+// opens the same screen headless and prints its cost table, without any display.
 #include <QApplication>
 #include <chrono>
 #include <cstdlib>
@@ -31,7 +32,7 @@ namespace {
 
 using desktop::ShellOptions;
 
-constexpr const char* kProgram = "menucost-desktop";
+constexpr const char* kProgram = "menucost";
 
 bool hasDisplay() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
@@ -127,10 +128,27 @@ int run(const ShellOptions& options) {
   }
 }
 
+int report(std::vector<std::string> args) {
+  host::ReportOptions options;
+  try {
+    options = host::parseReportOptions(args);
+  } catch (const host::UsageError& e) {
+    std::cerr << "menucost report: " << e.what() << " (see menucost report --help)" << std::endl;
+    return 2;
+  }
+  if (options.help) {
+    std::cout << host::reportUsage();
+    return 0;
+  }
+  return host::runReport(options, std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
+  if (!args.empty() && args[0] == "report")
+    return report(std::vector<std::string>(args.begin() + 1, args.end()));
   ShellOptions options;
   try {
     options = desktop::parseShellOptions(args, desktop::localToday());

@@ -107,7 +107,8 @@ ShellOptions parseShellOptions(const std::vector<std::string>& args, double toda
 }
 
 std::string shellUsage() {
-  return "usage: menucost-desktop [options]\n"
+  return "usage: menucost [options]\n"
+         "       menucost report --help   (the month's cost table in the terminal)\n"
          "Opens the recipe cost analysis screen of a branch's service for a month.\n"
          "\n"
          "  --server URL             application server (http://host:port); default: the\n"
