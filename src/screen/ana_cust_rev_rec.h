@@ -282,6 +282,13 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   std::string cdsProdutoQTDEBRUTAGetText(const platform::Field& sender, bool displayText);
   std::string cdsProdutoTIPOGetText(const platform::Field& sender, bool displayText);
   // Popup-menu refresh of the dish and product grids; the right button also pops the menu up.
+  // Dish and product grid cells: red warnings in a branch module, season colours.
+  void dbgCardapioDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
+                                 int dataCol, platform::ui::Column& column,
+                                 platform::ui::GridDrawState state);
+  void dbgPratoDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
+                              int dataCol, platform::ui::Column& column,
+                              platform::ui::GridDrawState state);
   void dbgCardapioMouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift, int x,
                           int y);
   void dbgPratoMouseUp(platform::ui::MouseButton button, platform::ui::ShiftState shift, int x,

@@ -27,7 +27,7 @@ TfrmPadrParam::TfrmPadrParam(std::string name, std::string screenCode) : Form(st
   lblCodTela->setAlign(Align::Right);
 
   panBotoes = &create<Panel>("panBotoes");
-  panBotoes->setAlign(Align::Right);
+  panBotoes->setAlign(Align::Left);
   panBotoes->setWidth(32);
   sbtAjuda = &create<Button>("sbtAjuda", panBotoes);
   sbtAjuda->setHint("Ajuda");

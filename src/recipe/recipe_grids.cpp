@@ -1,0 +1,78 @@
+// Painting of the dish and product grids of the raw-material page: warnings in red for outdated
+// or zero costs (branch module only) and the season colours.
+#include <cctype>
+#include <string>
+
+#include "screen/ana_cust_rev_rec.h"
+#include "screen/dataset_helpers.h"
+
+namespace screen {
+
+using namespace platform::ui;
+
+namespace {
+
+const Color kRed = Color::rgb(255, 0, 0);
+
+std::string upper(std::string text) {
+  for (char& c : text)
+    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The colours every painted cell starts from: highlight when selected, tooltip background and
+// window text otherwise.
+bool startCell(Canvas& canvas, const Rect& rect, GridDrawState state) {
+  canvas.fillRect(rect);
+  const bool selected = state.contains(DrawFlag::Selected);
+  canvas.setBrushColor(selected ? clHighlight : clInfoBk);
+  canvas.setFontColor(selected ? clHighlightText : clWindowText);
+  return selected;
+}
+
+}  // namespace
+
+void TfrmAnaCustRevRec::dbgCardapioDrawColumnCell(Canvas& canvas, const Rect& rect, int,
+                                                  Column& column, GridDrawState state) {
+  const bool selected = startCell(canvas, rect, state);
+  if (!selected && ctx.isBranchModule &&
+      (fieldText(cdsCardapio, "IDCUSTODESATU") == "S" ||
+       (fieldText(cdsCardapio, "idExistCustZero") == "S" && isZeroCostAlertMode(ctx.costMode))))
+    canvas.setFontColor(kRed);
+  const std::string text = cdsCardapio.fieldByName(column.fieldName()).displayText();
+  const int x =
+      column.fieldName() == "NMPRATO" ? rect.left + 3 : rect.right - canvas.textWidth(text) - 2;
+  canvas.textRect(rect, x, rect.top + 3, text);
+  if (upper(column.fieldName()) == "SAFRA") {
+    // The band's colour number; an empty value is 0, black.
+    canvas.setBrushColor(
+        Color::fromNumber(static_cast<int64_t>(cdsCardapio.fieldByName("Safra").asFloat())));
+    canvas.fillRect(rect);
+  }
+}
+
+void TfrmAnaCustRevRec::dbgPratoDrawColumnCell(Canvas& canvas, const Rect& rect, int,
+                                               Column& column, GridDrawState state) {
+  const bool selected = startCell(canvas, rect, state);
+  if (!selected && ctx.isBranchModule &&
+      (fieldText(cdsProduto, "IDCUSTODESATU") == "S" ||
+       (cdsProduto.fieldByName("CUSTOPROD").asFloat() == 0 && isZeroCostAlertMode(ctx.costMode))))
+    canvas.setFontColor(kRed);
+  const std::string& name = column.fieldName();
+  const std::string text = cdsProduto.fieldByName(name).displayText();
+  const bool left = name == "NMPRODUTO" || name == "SGUNIDRECE" || name == "CDARVPROD";
+  const int x = left ? rect.left + 3 : rect.right - (canvas.textWidth(text) + 2);
+  canvas.textRect(rect, x, rect.top + 3, text);
+  if (upper(name) == "SAFRA") {
+    static const char* const kSeasonColours[] = {"NRCORSAFRA", "NRCORINICSAF", "NRCORENTRSAF"};
+    const platform::Field& season = cdsProduto.fieldByName("Safra");
+    const int64_t digit = season.isNull() ? 0 : season.asInteger();
+    // Any other value leaves the cell blank in the background of the row.
+    if (digit >= 1 && digit <= 3)
+      canvas.setBrushColor(
+          Color::fromNumber(cdsParamPlaneja.fieldByName(kSeasonColours[digit - 1]).asLargeInt()));
+    canvas.fillRect(rect);
+  }
+}
+
+}  // namespace screen
