@@ -5,6 +5,7 @@
 
 #include "screen/ana_cust_rev_rec.h"
 #include "screen/dataset_helpers.h"
+#include "screen/grid_paint.h"
 
 namespace screen {
 
@@ -12,22 +13,10 @@ using namespace platform::ui;
 
 namespace {
 
-const Color kRed = Color::rgb(255, 0, 0);
-
 std::string upper(std::string text) {
   for (char& c : text)
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return text;
-}
-
-// The colours every painted cell starts from: highlight when selected, tooltip background and
-// window text otherwise.
-bool startCell(Canvas& canvas, const Rect& rect, GridDrawState state) {
-  canvas.fillRect(rect);
-  const bool selected = state.contains(DrawFlag::Selected);
-  canvas.setBrushColor(selected ? clHighlight : clInfoBk);
-  canvas.setFontColor(selected ? clHighlightText : clWindowText);
-  return selected;
 }
 
 }  // namespace
@@ -38,11 +27,9 @@ void TfrmAnaCustRevRec::dbgCardapioDrawColumnCell(Canvas& canvas, const Rect& re
   if (!selected && ctx.isBranchModule &&
       (fieldText(cdsCardapio, "IDCUSTODESATU") == "S" ||
        (fieldText(cdsCardapio, "idExistCustZero") == "S" && isZeroCostAlertMode(ctx.costMode))))
-    canvas.setFontColor(kRed);
-  const std::string text = cdsCardapio.fieldByName(column.fieldName()).displayText();
-  const int x =
-      column.fieldName() == "NMPRATO" ? rect.left + 3 : rect.right - canvas.textWidth(text) - 2;
-  canvas.textRect(rect, x, rect.top + 3, text);
+    canvas.setFontColor(kWarningRed);
+  drawCellText(canvas, rect, cdsCardapio.fieldByName(column.fieldName()).displayText(),
+               column.fieldName() == "NMPRATO");
   if (upper(column.fieldName()) == "SAFRA") {
     // The band's colour number; an empty value is 0, black.
     canvas.setBrushColor(
@@ -57,12 +44,10 @@ void TfrmAnaCustRevRec::dbgPratoDrawColumnCell(Canvas& canvas, const Rect& rect,
   if (!selected && ctx.isBranchModule &&
       (fieldText(cdsProduto, "IDCUSTODESATU") == "S" ||
        (cdsProduto.fieldByName("CUSTOPROD").asFloat() == 0 && isZeroCostAlertMode(ctx.costMode))))
-    canvas.setFontColor(kRed);
+    canvas.setFontColor(kWarningRed);
   const std::string& name = column.fieldName();
-  const std::string text = cdsProduto.fieldByName(name).displayText();
-  const bool left = name == "NMPRODUTO" || name == "SGUNIDRECE" || name == "CDARVPROD";
-  const int x = left ? rect.left + 3 : rect.right - (canvas.textWidth(text) + 2);
-  canvas.textRect(rect, x, rect.top + 3, text);
+  drawCellText(canvas, rect, cdsProduto.fieldByName(name).displayText(),
+               name == "NMPRODUTO" || name == "SGUNIDRECE" || name == "CDARVPROD");
   if (upper(name) == "SAFRA") {
     static const char* const kSeasonColours[] = {"NRCORSAFRA", "NRCORINICSAF", "NRCORENTRSAF"};
     const platform::Field& season = cdsProduto.fieldByName("Safra");

@@ -295,6 +295,13 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
                        int y);
 
   // ==== Handlers: consumption/ ====
+  // Consumption grid cells: red warnings in a branch module.
+  void dbgTipoConsDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
+                                 int dataCol, platform::ui::Column& column,
+                                 platform::ui::GridDrawState state);
+  void dbgConsPercDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
+                                 int dataCol, platform::ui::Column& column,
+                                 platform::ui::GridDrawState state);
   void cdsConsServCalcFields(platform::ClientDataSet& dataSet);
   void cdsConsumoCalcFields(platform::ClientDataSet& dataSet);
   void cdsConsumoAfterScroll(platform::ClientDataSet& dataSet);

@@ -97,6 +97,8 @@ void TfrmAnaCustRevRec::wireEvents() {
   cdsProduto.fieldByName("QTDEBRUTA").onGetText =
       getText(&TfrmAnaCustRevRec::cdsProdutoQTDEBRUTAGetText);
   cdsProduto.fieldByName("TIPO").onGetText = getText(&TfrmAnaCustRevRec::cdsProdutoTIPOGetText);
+  dbgTipoCons->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgTipoConsDrawColumnCell);
+  dbgConsPerc->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgConsPercDrawColumnCell);
   dbgCardapio->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgCardapioDrawColumnCell);
   dbgPrato->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgPratoDrawColumnCell);
   dbgCardapio->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {

@@ -1,4 +1,5 @@
-// Painting of the dish and product grids: warnings only in a branch module, season colours.
+// Painting of the dish, product and consumption grids: warnings only in a branch module, season
+// colours.
 #include "platform/ui/canvas.h"
 #include "screen_fixture.h"
 
@@ -21,20 +22,31 @@ const Color kRed = Color::rgb(255, 0, 0);
 constexpr char kBranchModule = 27;
 const Rect kCell{100, 40, 210, 58};
 
-enum class Grid { Dishes, Products };
+enum class Grid { Dishes, Products, Types, Items };
 
 // Paints one cell of the current dish (or of the current dish's product) and answers what the
 // canvas recorded.
 RecordingCanvas paint(TfrmAnaCustRevRec& f, Grid grid, const std::string& field, bool selected) {
   RecordingCanvas canvas;
-  DBGrid& g = grid == Grid::Dishes ? *f.dbgCardapio : *f.dbgPrato;
+  DBGrid* grids[] = {f.dbgCardapio, f.dbgPrato, f.dbgTipoCons, f.dbgConsPerc};
+  DBGrid& g = *grids[static_cast<int>(grid)];
   const int col = g.columnIndexOf(field);
   EXPECT_GE(col, 0) << field;
   const GridDrawState state = selected ? GridDrawState{DrawFlag::Selected} : GridDrawState{};
-  if (grid == Grid::Dishes)
-    f.dbgCardapioDrawColumnCell(canvas, kCell, col, g.column(col), state);
-  else
-    f.dbgPratoDrawColumnCell(canvas, kCell, col, g.column(col), state);
+  switch (grid) {
+    case Grid::Dishes:
+      f.dbgCardapioDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      break;
+    case Grid::Products:
+      f.dbgPratoDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      break;
+    case Grid::Types:
+      f.dbgTipoConsDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      break;
+    case Grid::Items:
+      f.dbgConsPercDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      break;
+  }
   return canvas;
 }
 
@@ -114,6 +126,44 @@ TEST_F(ScreenTest, NamesAreLeftAlignedAndSeasonColumnsShowTheirColour) {
     EXPECT_EQ(paint(f, Grid::Products, "Safra", false).calls().back().brush,
               Color::fromNumber(16711680));
   });
+}
+
+TEST_F(ScreenTest, ConsumptionGridsWarnOnOutdatedCostsInABranchModule) {
+  // The per-diner type has up-to-date items; the fixed type's one item rests on an outdated
+  // quotation.
+  const struct {
+    char module;
+    bool fixedType;
+    Grid grid;
+    const char* field;
+    bool selected;
+    Color font;
+    bool left;
+  } cases[] = {
+      {kBranchModule, false, Grid::Types, "NMTIPOPRAT", false, clWindowText, true},
+      {kBranchModule, false, Grid::Items, "CustoUnit", false, clWindowText, false},
+      {kBranchModule, true, Grid::Items, "NMPRODUTO", false, kRed, true},
+      {kBranchModule, true, Grid::Items, "SGUNIDADE", true, clHighlightText, true},
+      {'C', true, Grid::Items, "CustoUnit", false, clWindowText, false},
+  };
+  for (const auto& c : cases) {
+    shell.module = c.module;
+    open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      ASSERT_TRUE(d.selectSubPage(f.tshConsumoServico));
+      if (c.fixedType) {
+        ASSERT_TRUE(d.dispatch([&] { f.cdsConsumo.last(); }));
+      }
+      const RecordingCanvas canvas = paint(f, c.grid, c.field, c.selected);
+      const auto* text = canvas.lastText();
+      ASSERT_NE(text, nullptr);
+      EXPECT_EQ(text->font, c.font) << c.module << " " << c.field;
+      if (c.left) {
+        EXPECT_EQ(text->x, kCell.left + 3) << c.field;
+      } else {
+        EXPECT_EQ(text->x + canvas.textWidth(text->text), kCell.right - 2) << c.field;
+      }
+    });
+  }
 }
 
 }  // namespace
