@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev lld libgtest-dev libgmock-dev
   libbenchmark-dev libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev
-  qt6-base-dev qt6-charts-dev pkg-config fonts-dejavu-core fonts-dejavu-extra xvfb)
+  qt6-base-dev qt6-charts-dev pkg-config fonts-dejavu-core fonts-dejavu-extra)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
