@@ -9,10 +9,7 @@ namespace desktop {
 
 QtHost::QtHost(remote::HostShell& shell, remote::QueryExecutor& queries,
                platform::MessageDialogs* dialogsOverride, platform::ErrorDisplay* errorsOverride)
-    : busy([](platform::ui::Form* form) -> QWidget* { return FormWindow::of(form); }),
-      previous_(remote::hostServices()),
-      previousDialogs_(platform::messageDialogs()),
-      previousErrors_(platform::errorDisplay()) {
+    : busy([](platform::ui::Form* form) -> QWidget* { return FormWindow::of(form); }) {
   remote::HostServices services;
   services.shell = &shell;
   services.busy = &busy;
@@ -21,9 +18,7 @@ QtHost::QtHost(remote::HostShell& shell, remote::QueryExecutor& queries,
   services.queries = &queries;
   services.dialogs = dialogsOverride != nullptr ? dialogsOverride : &dialogs;
   services.errors = errorsOverride != nullptr ? errorsOverride : &dialogs;
-  remote::setHostServices(services);
-  platform::setMessageDialogs(services.dialogs);
-  platform::setErrorDisplay(services.errors);
+  installed_.emplace(services);
   remote::TNetConnection::setDefaultTransportFactory(threadedTransportFactory(
       [](const std::string& host, int port, const remote::TransportOptions& options) {
         return remote::makeHttpTransport(host, port, options);
@@ -32,9 +27,6 @@ QtHost::QtHost(remote::HostShell& shell, remote::QueryExecutor& queries,
 
 QtHost::~QtHost() {
   remote::TNetConnection::setDefaultTransportFactory({});
-  platform::setErrorDisplay(previousErrors_);
-  platform::setMessageDialogs(previousDialogs_);
-  remote::setHostServices(previous_);
 }
 
 }  // namespace desktop

@@ -4,6 +4,8 @@
 // connection's transport moved onto a worker thread. The previous services are put back after.
 #pragma once
 
+#include <optional>
+
 #include "desktop/busy_animation.h"
 #include "desktop/cursor_control.h"
 #include "desktop/message_dialogs.h"
@@ -29,9 +31,8 @@ class QtHost {
   QtMessageDialogs dialogs;
 
  private:
-  remote::HostServices previous_;
-  platform::MessageDialogs* previousDialogs_;
-  platform::ErrorDisplay* previousErrors_;
+  // Last, so the previous services are back before the members above go.
+  std::optional<remote::ScopedHostServices> installed_;
 };
 
 }  // namespace desktop

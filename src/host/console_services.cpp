@@ -86,12 +86,7 @@ void ScriptedModalLoop::showModal(platform::ui::Form& form) {
 
 ConsoleHost::ConsoleHost(remote::HostShell& shell, remote::QueryExecutor& queries,
                          std::ostream& messages, bool verbose)
-    : busy(verbose ? &messages : nullptr),
-      dialogs(messages),
-      errors(messages),
-      previous_(remote::hostServices()),
-      previousDialogs_(platform::setMessageDialogs(&dialogs)),
-      previousErrors_(platform::setErrorDisplay(&errors)) {
+    : busy(verbose ? &messages : nullptr), dialogs(messages), errors(messages) {
   remote::HostServices services;
   services.shell = &shell;
   services.busy = &busy;
@@ -100,13 +95,7 @@ ConsoleHost::ConsoleHost(remote::HostShell& shell, remote::QueryExecutor& querie
   services.queries = &queries;
   services.dialogs = &dialogs;
   services.errors = &errors;
-  remote::setHostServices(services);
-}
-
-ConsoleHost::~ConsoleHost() {
-  remote::setHostServices(previous_);
-  platform::setMessageDialogs(previousDialogs_);
-  platform::setErrorDisplay(previousErrors_);
+  installed_.emplace(services);
 }
 
 }  // namespace host

@@ -4,6 +4,8 @@
 // prints and counts, and a modal loop that runs a script instead of waiting for a user.
 #pragma once
 
+#include <optional>
+
 #include <exception>
 #include <functional>
 #include <iosfwd>
@@ -106,7 +108,6 @@ class ConsoleHost {
  public:
   ConsoleHost(remote::HostShell& shell, remote::QueryExecutor& queries, std::ostream& messages,
               bool verbose);
-  ~ConsoleHost();
   ConsoleHost(const ConsoleHost&) = delete;
   ConsoleHost& operator=(const ConsoleHost&) = delete;
 
@@ -117,9 +118,8 @@ class ConsoleHost {
   ScriptedModalLoop modal;
 
  private:
-  remote::HostServices previous_;
-  platform::MessageDialogs* previousDialogs_;
-  platform::ErrorDisplay* previousErrors_;
+  // Last, so the previous services are back before the members above go.
+  std::optional<remote::ScopedHostServices> installed_;
 };
 
 }  // namespace host

@@ -25,8 +25,25 @@ T& require(T* service, const char* name) {
 const HostServices& hostServices() {
   return services();
 }
+// The dialogs and the error display are also the platform's process-wide ones, which TMessages and
+// Consiste::MensErro use.
 void setHostServices(const HostServices& s) {
   services() = s;
+  platform::setMessageDialogs(s.dialogs);
+  platform::setErrorDisplay(s.errors);
+}
+
+ScopedHostServices::ScopedHostServices(const HostServices& s)
+    : previous_(hostServices()),
+      previousDialogs_(platform::messageDialogs()),
+      previousErrors_(platform::errorDisplay()) {
+  setHostServices(s);
+}
+
+ScopedHostServices::~ScopedHostServices() {
+  setHostServices(previous_);
+  platform::setMessageDialogs(previousDialogs_);
+  platform::setErrorDisplay(previousErrors_);
 }
 
 HostShell& hostShell() {

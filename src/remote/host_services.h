@@ -116,7 +116,23 @@ struct HostServices {
 // The services in force. REQUIRES for each use: the host installed that service (a missing one
 // raises std::logic_error naming it).
 const HostServices& hostServices();
+// Also makes `dialogs` and `errors` the platform's message dialogs and error display.
 void setHostServices(const HostServices& services);
+
+// Installs services for its lifetime, then puts back the ones in force before, together with the
+// platform's dialogs and error display as they were.
+class ScopedHostServices {
+ public:
+  explicit ScopedHostServices(const HostServices& services);
+  ~ScopedHostServices();
+  ScopedHostServices(const ScopedHostServices&) = delete;
+  ScopedHostServices& operator=(const ScopedHostServices&) = delete;
+
+ private:
+  HostServices previous_;
+  platform::MessageDialogs* previousDialogs_;
+  platform::ErrorDisplay* previousErrors_;
+};
 
 HostShell& hostShell();
 BusyAnimation& busyAnimation();

@@ -153,10 +153,7 @@ void ScriptedModal::showModal(platform::ui::Form& form) {
   errors = driver.errors();
 }
 
-TestHost::TestHost(remote::HostShell& shell, remote::QueryExecutor& queries)
-    : previous_(remote::hostServices()),
-      previousDialogs_(platform::setMessageDialogs(&dialogs)),
-      previousErrors_(platform::setErrorDisplay(&errors)) {
+TestHost::TestHost(remote::HostShell& shell, remote::QueryExecutor& queries) {
   remote::HostServices services;
   services.shell = &shell;
   services.busy = &busy;
@@ -165,13 +162,7 @@ TestHost::TestHost(remote::HostShell& shell, remote::QueryExecutor& queries)
   services.queries = &queries;
   services.dialogs = &dialogs;
   services.errors = &errors;
-  remote::setHostServices(services);
-}
-
-TestHost::~TestHost() {
-  remote::setHostServices(previous_);
-  platform::setMessageDialogs(previousDialogs_);
-  platform::setErrorDisplay(previousErrors_);
+  installed_.emplace(services);
 }
 
 Variant openingParams(const std::string& costBranch, const std::string& branch,

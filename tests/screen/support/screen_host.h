@@ -3,6 +3,8 @@
 // test can check the order of steps and that every shown animation was hidden again.
 #pragma once
 
+#include <optional>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -189,7 +191,6 @@ class ScriptedModal : public remote::ModalLoop {
 class TestHost {
  public:
   explicit TestHost(remote::HostShell& shell, remote::QueryExecutor& queries);
-  ~TestHost();
   TestHost(const TestHost&) = delete;
   TestHost& operator=(const TestHost&) = delete;
 
@@ -200,9 +201,8 @@ class TestHost {
   platform::RecordingErrorDisplay errors;
 
  private:
-  remote::HostServices previous_;
-  platform::MessageDialogs* previousDialogs_;
-  platform::ErrorDisplay* previousErrors_;
+  // Last, so the previous services are back before the members above go.
+  std::optional<remote::ScopedHostServices> installed_;
 };
 
 // The eight opening values as IniProc takes them.
