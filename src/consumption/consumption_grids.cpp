@@ -1,5 +1,6 @@
-// Painting of the consumption grids: the types above, the items of the current type below, with
-// outdated or zero costs in red in a branch module.
+// Painting of the consumption grids, and their rows' refused deletion: the types above, the items
+// of the current type below, with outdated or zero costs in red in a branch module.
+#include "platform/abort.h"
 #include "screen/ana_cust_rev_rec.h"
 #include "screen/dataset_helpers.h"
 #include "screen/grid_paint.h"
@@ -29,6 +30,14 @@ void TfrmAnaCustRevRec::dbgConsPercDrawColumnCell(Canvas& canvas, const Rect& re
   const std::string& name = column.fieldName();
   drawCellText(canvas, rect, cdsConsServ.fieldByName(name).displayText(),
                name == "NMPRODUTO" || name == "SGUNIDADE");
+}
+
+void TfrmAnaCustRevRec::cdsConsumoBeforeDelete(platform::ClientDataSet&) {
+  throw platform::Abort();
+}
+
+void TfrmAnaCustRevRec::cdsConsServBeforeDelete(platform::ClientDataSet&) {
+  throw platform::Abort();
 }
 
 }  // namespace screen

@@ -80,4 +80,16 @@ std::string TfrmAnaCustRevRec::cdsRealizadoDTCARDAPIOGetText(const platform::Fie
   return platform::formatDateTime("ddddd ddd", sender.asDateTime());
 }
 
+void TfrmAnaCustRevRec::cdsRealizadoBeforeDelete(platform::ClientDataSet&) {
+  throw platform::Abort();
+}
+
+void TfrmAnaCustRevRec::cdsItemRetiBeforeDelete(platform::ClientDataSet&) {
+  throw platform::Abort();
+}
+
+void TfrmAnaCustRevRec::cdsPlanRealBeforeDelete(platform::ClientDataSet&) {
+  throw platform::Abort();
+}
+
 }  // namespace screen

@@ -305,18 +305,25 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   void cdsConsServCalcFields(platform::ClientDataSet& dataSet);
   void cdsConsumoCalcFields(platform::ClientDataSet& dataSet);
   void cdsConsumoAfterScroll(platform::ClientDataSet& dataSet);
+  // Consumption rows are never deleted here: refused silently (platform::Abort).
+  void cdsConsumoBeforeDelete(platform::ClientDataSet& dataSet);
+  void cdsConsServBeforeDelete(platform::ClientDataSet& dataSet);
   void Splitter2Moved();
 
   // ==== Handlers: realized/ ====
   void cdsRealizadoAfterOpen(platform::ClientDataSet& dataSet);
   void cdsRealizadoCalcFields(platform::ClientDataSet& dataSet);
   void cdsRealizadoAfterScroll(platform::ClientDataSet& dataSet);
+  // Realized rows are never deleted here: refused silently (platform::Abort).
+  void cdsRealizadoBeforeDelete(platform::ClientDataSet& dataSet);
+  void cdsItemRetiBeforeDelete(platform::ClientDataSet& dataSet);
   std::string cdsRealizadoDTCARDAPIOGetText(const platform::Field& sender, bool displayText);
   void cdsItemRetiCalcFields(platform::ClientDataSet& dataSet);
   // Builds the planned-versus-realized table when it is empty. Display of cdsTrabCusto, busy
   // animation and cursor are restored in every case.
   void Atualiza_PlanReal();
   void cdsPlanRealAfterScroll(platform::ClientDataSet& dataSet);
+  void cdsPlanRealBeforeDelete(platform::ClientDataSet& dataSet);
   std::string cdsPlanRealDTCARDAPIOGetText(const platform::Field& sender, bool displayText);
   void dbgPlanRealDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
                                  int dataCol, platform::ui::Column& column,

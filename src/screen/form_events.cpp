@@ -10,11 +10,6 @@ using namespace platform::ui;
 
 namespace {
 
-// Rows of these datasets are never deleted on this screen; the refusal is silent.
-void refuseDelete(ClientDataSet&) {
-  throw platform::Abort();
-}
-
 // The data-moving part of a navigator: the buttons the screen shows only move the cursor.
 void moveCursor(ClientDataSet& ds, NavigateButton button) {
   if (!ds.active()) return;
@@ -110,23 +105,23 @@ void TfrmAnaCustRevRec::wireEvents() {
 
   // Consumption.
   cdsConsServ.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsConsServCalcFields);
-  cdsConsServ.beforeDelete = refuseDelete;
+  cdsConsServ.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsConsServBeforeDelete);
   cdsConsumo.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsConsumoCalcFields);
   cdsConsumo.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsConsumoAfterScroll);
-  cdsConsumo.beforeDelete = refuseDelete;
+  cdsConsumo.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsConsumoBeforeDelete);
   Splitter2->onMoved = [this] { Splitter2Moved(); };
 
   // Realized and planned versus realized.
   cdsRealizado.afterOpen = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoAfterOpen);
   cdsRealizado.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoCalcFields);
   cdsRealizado.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoAfterScroll);
-  cdsRealizado.beforeDelete = refuseDelete;
+  cdsRealizado.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoBeforeDelete);
   cdsRealizado.fieldByName("DTCARDAPIO").onGetText =
       getText(&TfrmAnaCustRevRec::cdsRealizadoDTCARDAPIOGetText);
   cdsItemReti.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsItemRetiCalcFields);
-  cdsItemReti.beforeDelete = refuseDelete;
+  cdsItemReti.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsItemRetiBeforeDelete);
   cdsPlanReal.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsPlanRealAfterScroll);
-  cdsPlanReal.beforeDelete = refuseDelete;
+  cdsPlanReal.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsPlanRealBeforeDelete);
   cdsPlanReal.fieldByName("DTCARDAPIO").onGetText =
       getText(&TfrmAnaCustRevRec::cdsPlanRealDTCARDAPIOGetText);
   dbgPlanReal->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgPlanRealDrawColumnCell);
