@@ -1,5 +1,4 @@
 // The one place where the components' events are bound to the screen's handlers.
-#include "platform/abort.h"
 #include "screen/ana_cust_rev_rec.h"
 
 namespace screen {
