@@ -15,7 +15,6 @@ constexpr FieldKind C = FieldKind::Calculated;
 constexpr FieldType T = FieldType::Text;
 constexpr FieldType F = FieldType::Float;
 constexpr FieldType DT = FieldType::DateTime;
-constexpr const char* kCost = "#,###,##0.00000";
 constexpr const char* kMoney = "#,##0.00000";
 
 struct GridColumn {
@@ -53,12 +52,7 @@ void TfrmAnaCustRevRec::defineRealizedDatasets() {
       {
           {.name = "DTCARDAPIO", .type = DT, .label = "Data Retirada"},
           {.name = "QTCOMEFETCAR", .type = F, .label = "Comensais", .format = "#,###,##0"},
-          {.name = "QtdePerc",
-           .type = F,
-           .kind = C,
-           .label = "Percapita",
-           .format = kCost,
-           .sameEditFormat = true},
+          costField("QtdePerc", "Percapita", C),
           {.name = "QTRETIRADA", .type = F},
           {.name = "CUSTO", .type = F, .label = "Custo Total", .format = kMoney},
           {.name = "CUSTOACUM", .type = F, .label = "Custo Acumulado", .format = kMoney},
@@ -72,28 +66,10 @@ void TfrmAnaCustRevRec::defineRealizedDatasets() {
                {
                    {.name = "NMPRODUTO", .type = T, .size = 50, .label = "Nome do Produto"},
                    {.name = "SGUNIDADE", .type = T, .size = 10, .label = "UN"},
-                   {.name = "QtdePerc",
-                    .type = F,
-                    .kind = C,
-                    .label = "Percapita",
-                    .format = kCost,
-                    .sameEditFormat = true},
-                   {.name = "CustoUnit",
-                    .type = F,
-                    .label = "Custo Unit.",
-                    .format = kCost,
-                    .sameEditFormat = true},
-                   {.name = "QTRETIRADA",
-                    .type = F,
-                    .label = "Qtde Total",
-                    .format = kCost,
-                    .sameEditFormat = true},
-                   {.name = "CustoTotal",
-                    .type = F,
-                    .kind = C,
-                    .label = "Custo Total",
-                    .format = kCost,
-                    .sameEditFormat = true},
+                   costField("QtdePerc", "Percapita", C),
+                   costField("CustoUnit", "Custo Unit."),
+                   costField("QTRETIRADA", "Qtde Total"),
+                   costField("CustoTotal", "Custo Total", C),
                    {.name = "QTCOMEFETCAR", .type = F, .visible = false},
                    {.name = "QTCLIEFETCAR", .type = F, .visible = false},
                    {.name = "QTCOMECLIE",

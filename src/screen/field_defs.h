@@ -20,6 +20,20 @@ struct FieldDef {
   int displayWidth = 0;  // characters; 0 keeps the type's default
 };
 
+// Costs and quantities are shown, and edited, with five decimals and thousands separators.
+inline constexpr const char* kCostFormat = "#,###,##0.00000";
+
+// A float field in the cost format; calculated when `kind` says so.
+constexpr FieldDef costField(const char* name, const char* label,
+                             platform::FieldKind kind = platform::FieldKind::Data) {
+  return {.name = name,
+          .type = platform::FieldType::Float,
+          .kind = kind,
+          .label = label,
+          .format = kCostFormat,
+          .sameEditFormat = true};
+}
+
 // Adds the fields in order. REQUIRES: the dataset is closed and has none of these names.
 void defineFields(platform::ClientDataSet& dataSet, std::initializer_list<FieldDef> fields);
 
