@@ -1,9 +1,30 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, only those missing.
+# Installs the Debian packages that the build, the tests, the fuzz targets, the benchmarks and
+# ./run use, only those missing. Recommended packages are never relied on: every package a
+# configure finds is named here or is a hard dependency of one named here
+# (scripts/check-deps.sh keeps it so).
+#
+#   scripts/deps.sh          install what is missing
+#   scripts/deps.sh --list   print the package names, one a line
 set -euo pipefail
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev lld libgtest-dev libgmock-dev
-  libbenchmark-dev libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev
-  qt6-base-dev qt6-charts-dev pkg-config fonts-dejavu-core fonts-dejavu-extra)
+packages=(
+  # build tools and compilers (clang and its runtime for the fuzz targets)
+  cmake ninja-build g++ clang libclang-rt-14-dev lld pkg-config ccache
+  # tests and benchmarks
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # server and wire
+  libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev
+  # desktop: Qt Charts needs Qt OpenGL's development files, which qt6-base-dev only recommends
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev
+  # OpenGL development files that Qt's configure finds (EGL, GLU); not hard dependencies of Qt's
+  libegl-dev libglu1-mesa-dev
+  # the fonts the window is laid out for
+  fonts-dejavu-core fonts-dejavu-extra
+)
+if [ "${1:-}" = "--list" ]; then
+  printf '%s\n' "${packages[@]}"
+  exit 0
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
