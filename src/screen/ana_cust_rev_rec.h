@@ -124,6 +124,9 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   bool isPlannedPage() const;
   bool isMatPrimaSubPage() const;
 
+  // What the subsystems see of the form.
+  ScreenServices& services() { return services_; }
+
  private:
   // The form as its subsystems see it.
   class Services final : public ScreenServices {
