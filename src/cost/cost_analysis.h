@@ -93,6 +93,8 @@ class CostAnalysis {
   void buildCostFigures();
 
   // ---- Handlers ----
+  // The day's diners (clients' or diners' estimate by the branch parameter), total cost and the
+  // per-capita costs.
   void cdsTrabCustoCalcFields(platform::ClientDataSet& dataSet);
   // Running values and month totals; repainting of bound controls is off during the pass.
   void cdsTrabCustoAfterOpen(platform::ClientDataSet& dataSet);
@@ -103,6 +105,7 @@ class CostAnalysis {
   void cdsTrabCustoAfterScroll(platform::ClientDataSet& dataSet);
   // Deleting a day is refused silently (throws platform::Abort).
   void cdsTrabCustoBeforeDelete(platform::ClientDataSet& dataSet);
+  // "<short date> <weekday abbreviation>"; empty for a null date.
   std::string cdsTrabCustoDTDATAGetText(const platform::Field& sender, bool displayText);
   // Days with outdated quotations in red; per-capita costs above the standard cost in red.
   void dbgTrabCustoDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
@@ -116,6 +119,7 @@ class CostAnalysis {
   // Prima"). On success recipeChanged is false and the planned-versus-realized table is rebuilt
   // from the new month; on failure recipeChanged stays true.
   void sbtCalculaClick();
+  // After the day navigator moved: the recipe key hint follows the product in view.
   void dbnCustoClick(platform::ui::NavigateButton button);
   // The two per-capita boxes of the day bar discard every key.
   void dbeVrTotPercKeyDown(platform::ui::Key& key, platform::ui::ShiftState shift);

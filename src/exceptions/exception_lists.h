@@ -40,6 +40,7 @@ class ExceptionLists {
   // Loads the outdated-quotation list of the screen's work table (on every entry of its page).
   // ERRORS: whatever the server raises.
   void CarregaCotDesatu();
+  // "<short date> - <weekday abbreviation>"; empty for a null date.
   std::string cdsProdCustZeroDTCARDAPIOGetText(const platform::Field& sender, bool displayText);
   // "<date> - <first three characters of the weekday>".
   std::string cdsProdCotDesatuDTCONSPLANGetText(const platform::Field& sender, bool displayText);

@@ -48,7 +48,10 @@ class Realized {
   // Realized rows are never deleted here: refused silently (platform::Abort).
   void cdsRealizadoBeforeDelete(platform::ClientDataSet& dataSet);
   void cdsItemRetiBeforeDelete(platform::ClientDataSet& dataSet);
+  // "<short date> <weekday abbreviation>"; empty for a null date.
   std::string cdsRealizadoDTCARDAPIOGetText(const platform::Field& sender, bool displayText);
+  // Per-diner quantity, total cost and the day's diners (clients' or diners' by the branch
+  // parameter).
   void cdsItemRetiCalcFields(platform::ClientDataSet& dataSet);
   // Builds the planned-versus-realized table when it is empty: realized lines for closed days,
   // planned ones for open days. Display of the daily cost table (and its day), busy animation
@@ -56,7 +59,9 @@ class Realized {
   void Atualiza_PlanReal();
   // Refreshes the cost panel.
   void cdsPlanRealAfterScroll(platform::ClientDataSet& dataSet);
+  // Refused silently (platform::Abort).
   void cdsPlanRealBeforeDelete(platform::ClientDataSet& dataSet);
+  // As cdsRealizadoDTCARDAPIOGetText.
   std::string cdsPlanRealDTCARDAPIOGetText(const platform::Field& sender, bool displayText);
   // Realized lines in red.
   void dbgPlanRealDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,

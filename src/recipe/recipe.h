@@ -76,12 +76,17 @@ class Recipe {
   void cdsCardapioCalcFields(platform::ClientDataSet& dataSet);
   // The product list follows the current dish.
   void dtsCardapioDataChange(platform::DataSource& sender, const platform::Field* field);
+  // After the dish changed (by scrolling or by its navigator): the key hint follows it.
   void cdsCardapioAfterScroll(platform::ClientDataSet& dataSet);
   void dbnPadraoClick(platform::ui::NavigateButton button);
+  // Quantity and cost for the current dish's diners, the season digit of blockDate's month and
+  // the season costs, per-diner values for the day.
   void cdsProdutoCalcFields(platform::ClientDataSet& dataSet);
   // The context's recipeKind from the first product.
   void cdsProdutoAfterOpen(platform::ClientDataSet& dataSet);
+  // The gross quantity with the product's unit.
   std::string cdsProdutoQTDEBRUTAGetText(const platform::Field& sender, bool displayText);
+  // The recipe kind's caption (standard, local, per service); empty for another kind.
   std::string cdsProdutoTIPOGetText(const platform::Field& sender, bool displayText);
   // Dish and product grid cells: red warnings in a branch module, season colours.
   void dbgCardapioDrawColumnCell(platform::ui::Canvas& canvas, const platform::ui::Rect& rect,
