@@ -86,7 +86,10 @@ void ScriptedModalLoop::showModal(platform::ui::Form& form) {
 
 ConsoleHost::ConsoleHost(remote::HostShell& shell, remote::QueryExecutor& queries,
                          std::ostream& messages, bool verbose)
-    : busy(verbose ? &messages : nullptr), dialogs(messages), errors(messages) {
+    : busy(verbose ? &messages : nullptr),
+      dialogs(messages),
+      errors(messages),
+      search(verbose ? &messages : nullptr) {
   remote::HostServices services;
   services.shell = &shell;
   services.busy = &busy;
@@ -95,6 +98,8 @@ ConsoleHost::ConsoleHost(remote::HostShell& shell, remote::QueryExecutor& querie
   services.queries = &queries;
   services.dialogs = &dialogs;
   services.errors = &errors;
+  services.search = &search;
+  services.clipboard = &clipboard;
   installed_.emplace(services);
 }
 

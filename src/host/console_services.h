@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/console_search.h"
 #include "platform/consiste.h"
 #include "platform/messages.h"
 #include "remote/host_services.h"
@@ -116,6 +117,8 @@ class ConsoleHost {
   ConsoleDialogs dialogs;
   ConsoleErrorDisplay errors;
   ScriptedModalLoop modal;
+  ConsoleSearchList search;
+  MemoryClipboard clipboard;
 
  private:
   // Last, so the previous services are back before the members above go.

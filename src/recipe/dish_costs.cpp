@@ -102,11 +102,14 @@ void Recipe::cdsCardapioCalcFields(ClientDataSet& ds) {
   cdsProduto.setFiltered(false);
 }
 
+std::string Recipe::currentDishFilter() const {
+  return dishFilter(fieldText(cdsCardapio, "CDPRATO"), fieldText(cdsCardapio, "CDFILAUXPRAT"));
+}
+
 void Recipe::dtsCardapioDataChange(platform::DataSource&, const platform::Field*) {
   if (!cdsProduto.active()) return;
   ControlsSuspended suspended(cdsProduto);
-  cdsProduto.setFilter(
-      dishFilter(fieldText(cdsCardapio, "CDPRATO"), fieldText(cdsCardapio, "CDFILAUXPRAT")));
+  cdsProduto.setFilter(currentDishFilter());
   cdsProduto.setFiltered(true);
   suspended.resume();
 }

@@ -43,6 +43,14 @@ void Recipe::sbtCancelaClick() {
   }
 }
 
+void Recipe::discardPendingChanges() {
+  if (isEditing(cdsProduto)) cdsProduto.cancel();
+  if (cdsProduto.active()) cdsProduto.cancelUpdates();
+  if (isEditing(cdsCardapio)) cdsCardapio.cancel();
+  if (cdsCardapio.active()) cdsCardapio.cancelUpdates();
+  screen_.Habilita(!hasPendingRecipeChanges());
+}
+
 void Recipe::mnuCancelarClick() {
   platform::ui::Button& cancel = screen_.toolButton(ToolButton::Cancela);
   if (cancel.enabled()) {

@@ -155,6 +155,40 @@ Recipe::Recipe(screen::ScreenServices& services)
   qryPesqProd.SQL_IB = qryPesqProd.SQL;
   qryPesqProdCDARVPROD = &qryPesqProd.addField("CDARVPROD", T, 20);
 
+  defineFields(cdsPkProduto,
+               {
+                   {.name = "CDARVPROD", .type = T, .size = 20, .label = "Produto"},
+                   {.name = "NMPRODUTO", .type = T, .size = 50, .label = "Nome do Produto"},
+                   {.name = "CDPRODUTO", .type = T, .size = 10, .visible = false},
+                   {.name = "CDPRATO", .type = T, .size = 10, .visible = false},
+                   {.name = "CDFILAUXPRAT", .type = T, .size = 4, .visible = false},
+                   {.name = "IDINTESAFR", .type = T, .size = 12, .visible = false},
+                   costField("QTDERECE", "Per Capita"),
+                   {.name = "SGUNIDRECE", .type = T, .size = 10, .label = "UN"},
+                   {.name = "QTDEBRUTA", .type = F, .label = "Qtde. Req."},
+                   {.name = "SGUNIDPROD", .type = T, .size = 10, .label = "UN", .visible = false},
+                   costField("CUSTOPROD", "Custo Unit."),
+                   {.name = "TIPO", .type = FT, .size = 1, .visible = false},
+                   costField("QtdeTotal", "Qtde Total", C),
+                   costField("CustoTotal", "Custo Total", C),
+                   {.name = "Safra", .type = FieldType::Integer, .kind = C},
+                   {.name = "CustoSafra", .type = F, .kind = C, .visible = false},
+                   {.name = "CustoSafr2", .type = F, .kind = C},
+                   {.name = "CustoSafr3", .type = F, .kind = C},
+               });
+
+  // Only stock products (their own stock product) of the stock level may enter a recipe.
+  qryVdProduto.SQL =
+      "SELECT CDARVPROD, CDPRODUTO, NMPRODUTO, SGUNIDADE FROM PRODUTO WHERE (CDARVPROD = "
+      ":P_CDARVPROD) AND (CDNVPRODUTO = :P_CDNVPRODUTO) AND (CDPRODUTO = CDPRODESTO)";
+  qryVdProduto.SQL_ORACLE = qryVdProduto.SQL;
+  qryVdProduto.SQL_MSSQL = qryVdProduto.SQL;
+  qryVdProduto.SQL_IB = qryVdProduto.SQL;
+  qryVdProduto.addField("CDARVPROD", T, 20).setDisplayLabel("Código");
+  qryVdProduto.addField("CDPRODUTO", T, 10).setVisible(false);
+  qryVdProduto.addField("NMPRODUTO", T, 50).setDisplayLabel("Nome");
+  qryVdProduto.addField("SGUNIDADE", T, 10).setVisible(false);
+
   qrySinaSafra.SQL =
       "SELECT NMSINASAFRA, NRCORSINSAFR FROM SINASAFRA WHERE VRLIMINFSAFR < :P_PERCSAFRA AND "
       "VRLIMSUPSAFR >= :P_PERCSAFRA OR :P_PERCSAFRA = 0 AND VRLIMINFSAFR = :P_PERCSAFRA";

@@ -4,6 +4,8 @@
 
 #include "platform/consiste.h"
 #include "platform/messages.h"
+#include "platform/product_code.h"
+#include "remote/net_connection.h"
 
 namespace remote {
 namespace {
@@ -60,6 +62,34 @@ ModalLoop& modalLoop() {
 }
 QueryExecutor& queryExecutor() {
   return require(services().queries, "queries");
+}
+SearchList& searchList() {
+  return require(services().search, "search list");
+}
+Clipboard& clipboard() {
+  return require(services().clipboard, "clipboard");
+}
+
+bool ValidEx(int pictureType, std::string& code, ValidExOptions options, const std::string& label,
+             bool abort) {
+  if (options.contains(ValidExOption::AllowEmpty) && Consiste::EmptyString(code)) return true;
+  try {
+    code = platform::fitProductCode(code, hostShell().DBPict(pictureType),
+                                    options.contains(ValidExOption::Reformat));
+    return true;
+  } catch (const platform::ProductCodeError& e) {
+    if (!abort) return false;
+    Consiste::MensErro(
+        platform::ProductCodeError(e.code(), e.picture(), label.empty() ? "Código" : label).what(),
+        true);
+  }
+  return false;
+}
+
+bool Autoriza(TNetConnection& connection, int kind, const std::string& actionKey,
+              const std::string& extra) {
+  if (!connection.Connected()) connection.open();
+  return hostShell().Autoriza(connection, kind, actionKey, extra);
 }
 
 }  // namespace remote

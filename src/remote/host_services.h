@@ -1,10 +1,13 @@
 // The services the host shell lends to the screens it opens: its settings, the operator and the
 // module, rights, the busy animation, the mouse cursor, the modal loop, the direct read-only
-// queries and the loading of sibling screens. The screen reaches them only through these
+// queries, the search list, the clipboard, the product-code check and the loading of sibling
+// screens. The screen reaches them only through these
 // interfaces; the host shell (desktop, headless report, tests) installs the implementations with
 // setHostServices() before it opens a screen.
 #pragma once
 
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +16,7 @@
 #include "platform/variant.h"
 
 namespace platform {
+class DataSource;
 class MessageDialogs;
 class ErrorDisplay;
 namespace ui {
@@ -103,6 +107,33 @@ class QueryExecutor {
       const std::vector<std::pair<std::string, platform::Variant>>& params) = 0;
 };
 
+// The modal search list (the host library's Pesquisa::Pesquisar).
+//
+// The list shows the visible fields of the data source's visible rows, titled by the part of
+// `caption` before '|' (platform::splitSearchCaption). Typing filters the rows by code
+// (CDARVPROD) or name (NMPRODUTO), ignoring case and accents (platform::searchMatches); Enter or
+// a double click chooses the highlighted row, Esc cancels; a list without rows shows the part of
+// the caption after '|' instead. `editable` false keeps the rows read-only; `filterAsTyped` true
+// filters on every key, false only when the user asks for it.
+class SearchList {
+ public:
+  virtual ~SearchList() = default;
+  // Returns true when the user chose a row; the data source's dataset is then on that row.
+  // Returns false, the cursor back where it was, when the user cancelled or had nothing to
+  // choose. Errors: whatever moving the dataset raises.
+  virtual bool Pesquisar(platform::DataSource& source, const std::string& caption, bool editable,
+                         bool filterAsTyped) = 0;
+};
+
+// The system clipboard's text.
+class Clipboard {
+ public:
+  virtual ~Clipboard() = default;
+  // Empty when the clipboard holds no text.
+  virtual std::string text() const = 0;
+  virtual void setText(const std::string& text) = 0;
+};
+
 struct HostServices {
   HostShell* shell = nullptr;
   BusyAnimation* busy = nullptr;
@@ -111,6 +142,8 @@ struct HostServices {
   QueryExecutor* queries = nullptr;
   platform::MessageDialogs* dialogs = nullptr;
   platform::ErrorDisplay* errors = nullptr;
+  SearchList* search = nullptr;
+  Clipboard* clipboard = nullptr;
 };
 
 // The services in force. REQUIRES for each use: the host installed that service (a missing one
@@ -139,5 +172,41 @@ BusyAnimation& busyAnimation();
 CursorControl& cursorControl();
 ModalLoop& modalLoop();
 QueryExecutor& queryExecutor();
+SearchList& searchList();
+Clipboard& clipboard();
+
+// Options of ValidEx, by ordinal: the screen passes the set holding only Reformat.
+enum class ValidExOption : uint8_t {
+  AllowEmpty = 0,  // an empty or blank code passes unchanged
+  Reformat = 1,    // the code is given back in the picture's form
+};
+class ValidExOptions {
+ public:
+  constexpr ValidExOptions() = default;
+  constexpr ValidExOptions(std::initializer_list<ValidExOption> options) {
+    for (ValidExOption o : options)
+      bits_ |= static_cast<uint8_t>(1u << static_cast<unsigned>(o));
+  }
+  constexpr bool contains(ValidExOption o) const {
+    return (bits_ >> static_cast<unsigned>(o) & 1u) != 0;
+  }
+
+ private:
+  uint8_t bits_ = 0;
+};
+
+// The host library's Tabvalid::ValidEx: checks `code` against the shell's picture of
+// `pictureType` (HostShell::DBPict) and, with Reformat, leaves it in the picture's form (see
+// platform::fitProductCode: with or without separators). `label` names the value in the message
+// (empty: "Código"). Returns true when the code fits. A code that does not fit is refused: with
+// `abort` the text is shown through Consiste::MensErro and the operation ends (platform::Abort);
+// without it ValidEx returns false and shows nothing. `code` is changed only when it fits.
+bool ValidEx(int pictureType, std::string& code, ValidExOptions options, const std::string& label,
+             bool abort);
+
+// The host library's Lib02200::Autoriza: the shell's answer (HostShell::Autoriza), asked after
+// `connection` is connected when it is not.
+bool Autoriza(TNetConnection& connection, int kind, const std::string& actionKey,
+              const std::string& extra);
 
 }  // namespace remote

@@ -93,6 +93,9 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   // ERRORS: a server error text raised as std::runtime_error; whatever MensErro,
   // CheckResultServ or the loads raise. The busy animation is hidden in every case.
   void FormActivate();
+  // Closing with recipe or diners changes pending asks "cancela": Yes drops them and lets the
+  // screen close, No keeps it open with the changes.
+  void FormCloseQuery(bool& canClose);
   // Releases the server's work table (a failure is shown, never keeps the screen open),
   // disconnects the four connections, then runs the base close handling.
   void FormClose(platform::ui::CloseAction& action) override;
@@ -135,8 +138,12 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
     platform::ui::Form& form() override { return form_; }
     AnalysisContext& context() override { return form_.ctx; }
     remote::TNetConnection& costServer() override { return *form_.netCustoServ; }
+    remote::TNetConnection& authorizationServer() override { return *form_.netAutoriza; }
+    remote::TNetConnection& standardRecipeServer() override { return *form_.netReceitaPadrao; }
     const platform::TMessages& messages() const override { return form_.msgPadrao; }
     const platform::ClientDataSet& paramFilial() const override { return form_.cdsParamFilial; }
+    const platform::ClientDataSet& paramGeral() const override { return form_.cdsParamGeral; }
+    const remote::TADOIBQuery& paramGeralQuery() const override { return form_.qryParamGeral; }
     const platform::ClientDataSet& paramPlaneja() const override { return form_.cdsParamPlaneja; }
     const platform::ClientDataSet& preCotDesatu() const override { return form_.cdsPreCotDesatu; }
     platform::ui::TabSheet& page(Page which) override;

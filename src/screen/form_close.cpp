@@ -2,11 +2,23 @@
 #include <exception>
 
 #include "platform/consiste.h"
+#include "platform/messages.h"
 #include "screen/ana_cust_rev_rec.h"
 
 namespace screen {
 
 using platform::ui::CloseAction;
+
+void TfrmAnaCustRevRec::FormCloseQuery(bool& canClose) {
+  // Whatever way the screen is closed, pending changes are dropped only when the user says so.
+  if (!recipe.hasPendingRecipeChanges()) return;
+  if (msgPadrao.ShowMsg("cancela", platform::DialogType::Confirmation, platform::mbYesNo,
+                        helpContext()) != platform::mrYes) {
+    canClose = false;
+    return;
+  }
+  recipe.discardPendingChanges();
+}
 
 void TfrmAnaCustRevRec::FormClose(CloseAction& action) {
   // A failed release must not keep the user in the screen: the server sweeps abandoned work

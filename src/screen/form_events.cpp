@@ -79,7 +79,15 @@ void TfrmAnaCustRevRec::wireEvents() {
   pgcPlanejado->onChange = [this] { pgcPlanejadoChange(); };
   sbtCustos->onClick = [this] { sbtCustosClick(); };
   sbtCalcula->onClick = [this] { cost.sbtCalculaClick(); };
+  sbtConfirma->onClick = [this] { recipe.sbtConfirmaClick(); };
   sbtCancela->onClick = [this] { recipe.sbtCancelaClick(); };
+  onCloseQuery = [this](bool& canClose) { FormCloseQuery(canClose); };
+
+  // The grids' popup menu.
+  recipe.mnuIncluir->onClick = [this] { recipe.mnuIncluirClick(); };
+  recipe.mnuExcluir->onClick = [this] { recipe.mnuExcluirClick(); };
+  recipe.mnuComens->onClick = [this] { recipe.mnuComensClick(); };
+  recipe.mnuPost->onClick = [this] { recipe.sbtConfirmaClick(); };
   recipe.mnuCancelar->onClick = [this] { recipe.mnuCancelarClick(); };
 
   // Daily cost table and day bar.
@@ -107,8 +115,40 @@ void TfrmAnaCustRevRec::wireEvents() {
   };
   recipe.dbnPadrao->action = [this](NavigateButton b) { moveCursor(recipe.cdsCardapio, b); };
   recipe.dbnPadrao->onClick = [this](NavigateButton b) { recipe.dbnPadraoClick(b); };
+  recipe.cdsCardapio.beforeInsert = dataSetEvent(recipe, &Recipe::cdsCardapioBeforeInsert);
+  recipe.cdsCardapio.beforeDelete = dataSetEvent(recipe, &Recipe::cdsCardapioBeforeDelete);
+  recipe.cdsCardapio.beforeEdit = dataSetEvent(recipe, &Recipe::cdsCardapioBeforeEdit);
+  recipe.cdsCardapio.afterEdit = dataSetEvent(recipe, &Recipe::cdsCardapioAfterEdit);
+  recipe.cdsCardapio.afterCancel = dataSetEvent(recipe, &Recipe::cdsCardapioAfterCancel);
+  recipe.cdsCardapio.afterDelete = dataSetEvent(recipe, &Recipe::cdsCardapioAfterDelete);
+  recipe.cdsCardapio.afterPost = dataSetEvent(recipe, &Recipe::cdsCardapioAfterPost);
+  recipe.dbgCardapio->onKeyDown = [this](Key& key, ShiftState shift) {
+    recipe.dbgCardapioKeyDown(key, shift);
+  };
+  recipe.dbgCardapio->onKeyPress = [this](char32_t& key) { recipe.dbgCardapioKeyPress(key); };
+  recipe.dbgCardapio->onEnter = [this] { recipe.dbgCardapioEnter(); };
   recipe.cdsProduto.onCalcFields = dataSetEvent(recipe, &Recipe::cdsProdutoCalcFields);
   recipe.cdsProduto.afterOpen = dataSetEvent(recipe, &Recipe::cdsProdutoAfterOpen);
+  recipe.cdsProduto.beforeInsert = dataSetEvent(recipe, &Recipe::cdsProdutoBeforeInsert);
+  recipe.cdsProduto.onNewRecord = dataSetEvent(recipe, &Recipe::cdsProdutoNewRecord);
+  recipe.cdsProduto.afterInsert = dataSetEvent(recipe, &Recipe::cdsProdutoAfterInsert);
+  recipe.cdsProduto.beforeEdit = dataSetEvent(recipe, &Recipe::cdsProdutoBeforeEdit);
+  recipe.cdsProduto.afterEdit = dataSetEvent(recipe, &Recipe::cdsProdutoAfterEdit);
+  recipe.cdsProduto.beforePost = dataSetEvent(recipe, &Recipe::cdsProdutoBeforePost);
+  recipe.cdsProduto.afterCancel = dataSetEvent(recipe, &Recipe::cdsProdutoAfterCancel);
+  recipe.cdsProduto.beforeDelete = dataSetEvent(recipe, &Recipe::cdsProdutoBeforeDelete);
+  recipe.cdsProduto.afterDelete = dataSetEvent(recipe, &Recipe::cdsProdutoAfterDelete);
+  recipe.dtsProduto.onStateChange = [this](platform::DataSource& sender) {
+    recipe.dtsProdutoStateChange(sender);
+  };
+  recipe.dbgPrato->onKeyDown = [this](Key& key, ShiftState shift) {
+    recipe.dbgPratoKeyDown(key, shift);
+  };
+  recipe.dbgPrato->onKeyPress = [this](char32_t& key) { recipe.dbgPratoKeyPress(key); };
+  recipe.dbgPrato->onColExit = [this] { recipe.dbgPratoColExit(); };
+  recipe.dbgPrato->onEnter = [this] { recipe.dbgPratoEnter(); };
+  recipe.dbgPrato->onEditButtonClick = [this] { recipe.dbgPratoEditButtonClick(); };
+  recipe.splMatPrim->onMoved = [this] { recipe.splMatPrimMoved(); };
   recipe.cdsProduto.fieldByName("QTDEBRUTA").onGetText =
       getText(recipe, &Recipe::cdsProdutoQTDEBRUTAGetText);
   recipe.cdsProduto.fieldByName("TIPO").onGetText = getText(recipe, &Recipe::cdsProdutoTIPOGetText);

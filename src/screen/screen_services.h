@@ -16,6 +16,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/form.h"
 #include "platform/ui/page_control.h"
+#include "remote/adoib_query.h"
 #include "remote/net_connection.h"
 #include "screen/analysis_context.h"
 
@@ -44,13 +45,21 @@ class ScreenServices {
   // holds the help context of the dialogs.
   virtual platform::ui::Form& form() = 0;
   virtual AnalysisContext& context() = 0;
-  // netCustoServ: every remote call of the subsystems goes to the cost server.
+  // netCustoServ: every remote call of the subsystems goes to the cost server, except the two
+  // below.
   virtual remote::TNetConnection& costServer() = 0;
+  // netAutoriza, the authorisation server; not connected until its first use.
+  virtual remote::TNetConnection& authorizationServer() = 0;
+  // netReceitaPadrao, the standard-recipe server (the operator's parameters).
+  virtual remote::TNetConnection& standardRecipeServer() = 0;
   // msgPadrao, filled from the message catalogue.
   virtual const platform::TMessages& messages() const = 0;
-  // The parameter datasets of the initial load (cdsParamFilial, cdsParamPlaneja,
-  // cdsPreCotDesatu); closed until the first load.
+  // The parameter datasets of the initial load (cdsParamFilial, cdsParamPlaneja, cdsParamGeral,
+  // cdsPreCotDesatu) and its general-parameter query (qryParamGeral); closed until the first
+  // load.
   virtual const platform::ClientDataSet& paramFilial() const = 0;
+  virtual const platform::ClientDataSet& paramGeral() const = 0;
+  virtual const remote::TADOIBQuery& paramGeralQuery() const = 0;
   virtual const platform::ClientDataSet& paramPlaneja() const = 0;
   virtual const platform::ClientDataSet& preCotDesatu() const = 0;
 

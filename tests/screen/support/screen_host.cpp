@@ -162,6 +162,8 @@ TestHost::TestHost(remote::HostShell& shell, remote::QueryExecutor& queries) {
   services.queries = &queries;
   services.dialogs = &dialogs;
   services.errors = &errors;
+  services.search = &search;
+  services.clipboard = &clipboard;
   installed_.emplace(services);
 }
 

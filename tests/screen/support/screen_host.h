@@ -17,6 +17,7 @@
 #include "remote/host_services.h"
 #include "remote/net_connection.h"
 #include "screen/ana_cust_rev_rec.h"
+#include "screen/support/editing_fakes.h"
 
 namespace screentest {
 
@@ -199,6 +200,8 @@ class TestHost {
   ScriptedModal modal;
   platform::ScriptedDialogs dialogs;
   platform::RecordingErrorDisplay errors;
+  ScriptedSearch search;
+  TestClipboard clipboard;
 
  private:
   // Last, so the previous services are back before the members above go.
