@@ -29,12 +29,6 @@ class ProductRulesTest : public RecipeEditTest {
     }
     return false;
   }
-  // Goes to the dish `name` of the day with the dish grid's navigator.
-  void gotoDish(TfrmAnaCustRevRec& f, Driver& d, const std::string& name) {
-    ASSERT_TRUE(d.dispatch([&] {
-      if (!f.recipe.cdsCardapio.locate("NMPRATO", Variant(name))) throw std::logic_error(name);
-    }));
-  }
 };
 
 TEST_F(ProductRulesTest, OnAClosedDayNothingChangesAndNothingIsShown) {
@@ -138,7 +132,7 @@ TEST_F(ProductRulesTest, StandardRecipeWithTheRightOpensTheRowAndLocksTheScreen)
 TEST_F(ProductRulesTest, ALocalRecipeIsEditedInTheBranchModule) {
   shell.branchModule = true;
   openOn(march(4), [&](TfrmAnaCustRevRec& f, Driver& d) {
-    gotoDish(f, d, "FEIJAO");
+    ASSERT_TRUE(gotoDish(d, f, "FEIJAO"));
     EXPECT_TRUE(typeInto(d, *f.recipe.dbgPrato, "QTDERECE", "0,5"));
     EXPECT_EQ(f.recipe.cdsProduto.state(), DataSetState::Edit);
     EXPECT_EQ(f.ctx.recipeKind, "L");
@@ -193,7 +187,9 @@ TEST_F(ProductRulesTest, LocalRecipeBlockByPlanningParameterAndOperatorRight) {
       EXPECT_EQ(server.log->last("GetParamGrup"),
                 (std::vector<Variant>{Variant("analista"), Variant("ARRV")}));
       for (const Call& call : server.log->calls())
-        if (call.method == "GetParamGrup") EXPECT_EQ(call.server, "Rcx00503.rdmReceitaPadrao");
+        if (call.method == "GetParamGrup") {
+          EXPECT_EQ(call.server, "Rcx00503.rdmReceitaPadrao");
+        }
     }
   }
 }
@@ -239,7 +235,7 @@ TEST_F(ProductRulesTest, ARecipeKeepsItsLastProductAndDeletesOnlyWhenConfirmed) 
 TEST_F(ProductRulesTest, ADishWithoutProductsTakesNone) {
   server.dishes.push_back({"VAZIO", "6006", "0001", march(6), 10, 70, 60, 0});
   openOn(march(6), [&](TfrmAnaCustRevRec& f, Driver& d) {
-    gotoDish(f, d, "VAZIO");
+    ASSERT_TRUE(gotoDish(d, f, "VAZIO"));
     ASSERT_TRUE(f.recipe.cdsProduto.isEmpty());
     run(f, d, Action::Insert);
     d.dispatch([&] { f.recipe.cdsProduto.insert(); });

@@ -83,6 +83,8 @@ class RecipeEditTest : public ::testing::Test {
   // Opens the screen on "Matéria Prima" at `day` and runs `steps`; the user then closes it.
   // Returns the errors shown by dispatched events.
   std::vector<std::string> openOn(double day, ScriptedModal::Steps steps);
+  // Moves the dish list to the dish named `name` of the day.
+  static bool gotoDish(Driver& d, screen::TfrmAnaCustRevRec& f, const std::string& name);
 
   // What the user typed into a cell, as a grid's editor takes it: each character goes through
   // the form's key path; the characters left reach the editor, which opens the row for editing
@@ -90,9 +92,10 @@ class RecipeEditTest : public ::testing::Test {
   // included); `kept` gets the characters that reached the editor.
   bool typeInto(Driver& d, platform::ui::DBGrid& grid, const std::string& field,
                 const std::string& text, std::string* kept = nullptr);
-  // A key pressed while `grid` has the focus; returns false when the event raised.
+  // A key pressed while `grid` has the focus; returns false when the event raised. `left` gets
+  // the key the handlers left for the grid itself (kNoKey when consumed).
   bool key(Driver& d, platform::ui::DBGrid& grid, platform::ui::Key key,
-           platform::ui::ShiftState shift = {});
+           platform::ui::ShiftState shift = {}, platform::ui::Key* left = nullptr);
   // The user moves the grid to another column (its cell exit runs).
   bool moveToColumn(Driver& d, platform::ui::DBGrid& grid, const std::string& field);
 
@@ -254,10 +257,20 @@ inline bool RecipeEditTest::typeInto(Driver& d, platform::ui::DBGrid& grid,
 }
 
 inline bool RecipeEditTest::key(Driver& d, platform::ui::DBGrid& grid, platform::ui::Key key,
-                                platform::ui::ShiftState shift) {
+                                platform::ui::ShiftState shift, platform::ui::Key* left) {
+  if (left != nullptr) *left = platform::ui::kNoKey;
   return d.dispatch([&] {
     if (!grid.focused() && !grid.setFocus()) throw std::logic_error(grid.name() + " disabled");
-    grid.owner().keyDown(key, shift);
+    const platform::ui::Key remaining = grid.owner().keyDown(key, shift);
+    if (left != nullptr) *left = remaining;
+  });
+}
+
+inline bool RecipeEditTest::gotoDish(Driver& d, screen::TfrmAnaCustRevRec& f,
+                                     const std::string& name) {
+  return d.dispatch([&] {
+    if (!f.recipe.cdsCardapio.locate("NMPRATO", platform::Variant(name)))
+      throw std::logic_error("no dish " + name);
   });
 }
 
