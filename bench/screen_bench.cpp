@@ -99,12 +99,12 @@ void BM_MoveDayOnAnaliseDeCusto(benchmark::State& state) {
   bench().open([&](TfrmAnaCustRevRec& f) {
     bool forward = true;
     for (auto _ : state) {
-      if (f.cdsTrabCusto.recNo() == f.cdsTrabCusto.recordCount()) forward = false;
-      if (f.cdsTrabCusto.recNo() == 1) forward = true;
+      if (f.cost.cdsTrabCusto.recNo() == f.cost.cdsTrabCusto.recordCount()) forward = false;
+      if (f.cost.cdsTrabCusto.recNo() == 1) forward = true;
       if (forward) {
-        f.cdsTrabCusto.next();
+        f.cost.cdsTrabCusto.next();
       } else {
-        f.cdsTrabCusto.prior();
+        f.cost.cdsTrabCusto.prior();
       }
     }
   });
@@ -114,16 +114,16 @@ BENCHMARK(BM_MoveDayOnAnaliseDeCusto)->Unit(benchmark::kMicrosecond);
 void BM_AtualizaCustoWithThePanelShown(benchmark::State& state) {
   bench().open([&](TfrmAnaCustRevRec& f) {
     f.sbtCustos->press();
-    f.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
+    f.cost.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
     for (auto _ : state)
-      f.Atualiza_Custo();
+      f.cost.Atualiza_Custo();
   });
 }
 BENCHMARK(BM_AtualizaCustoWithThePanelShown)->Unit(benchmark::kMicrosecond);
 
 void BM_Recalculation(benchmark::State& state) {
   bench().open([&](TfrmAnaCustRevRec& f) {
-    f.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
+    f.cost.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
     for (auto _ : state) {
       f.ctx.recipeChanged = true;
       f.Habilita(true);
@@ -137,7 +137,7 @@ BENCHMARK(BM_Recalculation)->Unit(benchmark::kMillisecond)->Iterations(30);
 void BM_RecalculationOnMateriaPrima(benchmark::State& state) {
   bench().open([&](TfrmAnaCustRevRec& f) {
     f.pgcPlanejado->selectPage(*f.tshMatPrima);
-    f.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
+    f.cost.cdsTrabCusto.locate("DTDATA", Variant::date(kDemoDay + 5));
     for (auto _ : state) {
       f.ctx.recipeChanged = true;
       f.Habilita(true);
@@ -152,12 +152,12 @@ void BM_MoveDayOnMateriaPrima(benchmark::State& state) {
     f.pgcPlanejado->selectPage(*f.tshMatPrima);
     bool forward = true;
     for (auto _ : state) {
-      if (f.cdsTrabCusto.recNo() == f.cdsTrabCusto.recordCount()) forward = false;
-      if (f.cdsTrabCusto.recNo() == 1) forward = true;
+      if (f.cost.cdsTrabCusto.recNo() == f.cost.cdsTrabCusto.recordCount()) forward = false;
+      if (f.cost.cdsTrabCusto.recNo() == 1) forward = true;
       if (forward) {
-        f.cdsTrabCusto.next();
+        f.cost.cdsTrabCusto.next();
       } else {
-        f.cdsTrabCusto.prior();
+        f.cost.cdsTrabCusto.prior();
       }
     }
   });

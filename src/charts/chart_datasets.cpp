@@ -1,10 +1,13 @@
-// The chart datasets, created empty with the screen and filled by the chart actions.
-#include "screen/ana_cust_rev_rec.h"
+// The chart datasets, created empty with the screen and filled by the chart actions, and the
+// chart buttons.
+#include "charts/charts.h"
 #include "screen/field_defs.h"
 
-namespace screen {
+namespace charts {
 
 using platform::FieldType;
+using screen::defineFields;
+using screen::FieldDef;
 
 namespace {
 
@@ -13,7 +16,7 @@ constexpr const char* kMoney = "#,##0.00000";
 
 }  // namespace
 
-void TfrmAnaCustRevRec::defineChartDatasets() {
+Charts::Charts(screen::ScreenServices& services) : screen_(services) {
   const FieldDef day{.name = "DTCARDAPIO", .type = FieldType::DateTime, .format = "dd"};
   defineFields(cdsGrafCust, {day,
                              {.name = "VrPadrao", .type = F, .format = kMoney},
@@ -32,4 +35,22 @@ void TfrmAnaCustRevRec::defineChartDatasets() {
   }
 }
 
-}  // namespace screen
+void Charts::buildButtons(platform::ui::GroupBox& group) {
+  const struct {
+    platform::ui::Button** button;
+    const char* name;
+    const char* hint;
+  } buttons[] = {{&sbtGrafCust, "sbtGrafCust", "Custo Percapita"},
+                 {&sbtPlanReal, "sbtPlanReal", "Comparação do Percapita"},
+                 {&sbtCustoAcum, "sbtCustoAcum", "Variação do Custo Acumulado"}};
+  int top = 16;
+  for (const auto& chart : buttons) {
+    *chart.button = &screen_.form().create<platform::ui::Button>(chart.name, &group);
+    (*chart.button)->setHint(chart.hint);
+    (*chart.button)->setShowHint(true);
+    (*chart.button)->setBounds(6, top, 28, 28);
+    top += 32;
+  }
+}
+
+}  // namespace charts

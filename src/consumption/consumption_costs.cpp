@@ -1,14 +1,21 @@
-// Consumption of the day: item totals for the day's diners, type totals from their items, and
-// the item list following the current type.
+// Consumption of the day: its load, item totals for the day's diners, type totals from their
+// items, and the item list following the current type.
+#include <string>
+
+#include "consumption/consumption.h"
 #include "platform/consiste.h"
-#include "screen/ana_cust_rev_rec.h"
+#include "platform/date.h"
+#include "remote/host_services.h"
 #include "screen/dataset_helpers.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace consumption {
 
 using platform::ClientDataSet;
 using platform::Variant;
+using screen::ControlsSuspended;
+using screen::fieldFloat;
+using screen::Finally;
 
 namespace {
 
@@ -18,7 +25,7 @@ std::string typeFilter(const std::string& kind) {
 
 }  // namespace
 
-void TfrmAnaCustRevRec::cdsConsServCalcFields(ClientDataSet& ds) {
+void Consumption::cdsConsServCalcFields(ClientDataSet& ds) {
   const double multiplier =
       ds.fieldByName("IDCONSUMO").asString() == "P" ? fieldFloat(cdsComens, "QTCOMESTICAR") : 1.0;
   const double quantity =
@@ -28,7 +35,7 @@ void TfrmAnaCustRevRec::cdsConsServCalcFields(ClientDataSet& ds) {
       .setAsFloat(Consiste::RoundDec(quantity * ds.fieldByName("CustoUnit").asFloat(), 5));
 }
 
-void TfrmAnaCustRevRec::cdsConsumoCalcFields(ClientDataSet& ds) {
+void Consumption::cdsConsumoCalcFields(ClientDataSet& ds) {
   const std::string kind = ds.fieldByName("TPCONS").asString();
   if (!cdsConsServ.active()) {
     ds.fieldByName("IDCUSTODESATU").setAsString("N");
@@ -66,12 +73,12 @@ void TfrmAnaCustRevRec::cdsConsumoCalcFields(ClientDataSet& ds) {
     suspended.resume();
   }
   ds.fieldByName("CUSTOTOTAL").setAsFloat(Consiste::RoundDec(sum, 5));
-  const double diners = fieldFloat(cdsTrabCusto, "QTCOMENSAIS");
+  const double diners = fieldFloat(screen_.dailyCosts(), "QTCOMENSAIS");
   ds.fieldByName("CUSTOPERCAP")
       .setAsFloat(sum == 0 || diners == 0 ? 0.0 : Consiste::RoundDec(sum / diners, 5));
 }
 
-void TfrmAnaCustRevRec::cdsConsumoAfterScroll(ClientDataSet& ds) {
+void Consumption::cdsConsumoAfterScroll(ClientDataSet& ds) {
   const platform::Field& kind = ds.fieldByName("TPCONS");
   cdsConsServ.setFiltered(false);
   cdsConsServ.setFilter(typeFilter(kind.asString()));
@@ -81,9 +88,40 @@ void TfrmAnaCustRevRec::cdsConsumoAfterScroll(ClientDataSet& ds) {
     dbgConsPerc->column(column).setTitle(msgPadrao.Msg(kind.isNull() ? "P" : kind.asString()));
 }
 
-void TfrmAnaCustRevRec::Splitter2Moved() {
+void Consumption::loadDay(double day) {
+  remote::BusyAnimation& busy = remote::busyAnimation();
+  busy.ActiveShowAvi(&screen_.form(), 6, msgPadrao.Msg("calculando"));
+  Finally hide([&busy] { busy.DeactiveShowAvi(); });
+
+  qryFeriFili.Close();
+  qryFeriFili.ParamByName("P_CDFILIAL").setAsString(ctx.branchCode);
+  qryFeriFili.ParamByName("P_DTFERIFILI").setAsDateTime(day);
+  qryFeriFili.Open();
+  const std::string dayType = qryFeriFili.FieldByName("CTFERIFILI").asInteger() >= 1
+                                  ? std::string("8")
+                                  : std::to_string(platform::dayOfWeek(day));
+
+  const Variant result = screen_.costServer().call(
+      "GetConsServ", ctx.branchCode, ctx.serviceCode, Variant::date(day), ctx.costMode, dayType,
+      Variant::date(screen_.costDate()), ctx.costBranch);
+  cdsComens.setData(result[2]);
+  if (cdsConsServ.active()) {
+    cdsConsServ.emptyDataSet();
+  } else {
+    cdsConsServ.createDataSet();
+  }
+  cdsConsServ.setData(result[1]);
+  if (cdsConsumo.active()) {
+    cdsConsumo.emptyDataSet();
+  } else {
+    cdsConsumo.createDataSet();
+  }
+  cdsConsumo.setData(result[0]);
+}
+
+void Consumption::Splitter2Moved() {
   if (!cdsConsumo.active() || !cdsConsServ.active()) return;
   cdsConsServ.setFilter(typeFilter(cdsConsumo.fieldByName("TPCONS").asString()));
 }
 
-}  // namespace screen
+}  // namespace consumption

@@ -1,12 +1,15 @@
-// Definitions of the consumption datasets and the controls of "Consumo por Serviço".
-#include "screen/ana_cust_rev_rec.h"
+// Definitions of the consumption datasets, the holiday query and the controls of "Consumo por
+// Serviço".
+#include "consumption/consumption.h"
 #include "screen/field_defs.h"
 
-namespace screen {
+namespace consumption {
 
 using platform::FieldKind;
 using platform::FieldType;
 using namespace platform::ui;
+using screen::costField;
+using screen::defineFields;
 
 namespace {
 
@@ -16,7 +19,8 @@ constexpr FieldType F = FieldType::Float;
 
 }  // namespace
 
-void TfrmAnaCustRevRec::defineConsumptionDatasets() {
+Consumption::Consumption(screen::ScreenServices& services)
+    : screen_(services), ctx(services.context()), msgPadrao(services.messages()) {
   defineFields(cdsComens, {{.name = "QTCOMESTICAR", .type = F}});
 
   defineFields(cdsConsServ, {
@@ -46,12 +50,26 @@ void TfrmAnaCustRevRec::defineConsumptionDatasets() {
                    {.name = "idExistCustZero", .type = T, .size = 1, .kind = C},
                    {.name = "IDCUSTODESATU", .type = T, .size = 1, .kind = C},
                });
+
+  qryFeriFili.SQL =
+      "SELECT COUNT(*) AS CTFERIFILI FROM FERIFILI WHERE CDFILIAL = :P_CDFILIAL AND DTFERIFILI = "
+      ":P_DTFERIFILI";
+  qryFeriFili.SQL_ORACLE = qryFeriFili.SQL;
+  qryFeriFili.SQL_MSSQL =
+      "SELECT CONVERT(DOUBLE PRECISION, COUNT(*)) AS CTFERIFILI FROM FERIFILI WHERE CDFILIAL = "
+      ":P_CDFILIAL AND DTFERIFILI = :P_DTFERIFILI";
+  qryFeriFili.SQL_IB =
+      "SELECT CAST(COUNT(*) AS FLOAT) AS CTFERIFILI FROM FERIFILI WHERE CDFILIAL = :P_CDFILIAL "
+      "AND DTFERIFILI = :P_DTFERIFILI";
+  qryFeriFili.addField("CTFERIFILI", F).setReadOnly(true);
 }
 
-void TfrmAnaCustRevRec::buildConsumptionControls() {
+void Consumption::buildControls() {
+  Form& form = screen_.form();
+  TabSheet* tshConsumoServico = &screen_.page(screen::Page::ConsumoServico);
   const GridOptions options{GridOption::Titles, GridOption::ColumnResize, GridOption::ColLines,
                             GridOption::RowLines, GridOption::AlwaysShowSelection};
-  dbgTipoCons = &create<DBGrid>("dbgTipoCons", tshConsumoServico);
+  dbgTipoCons = &form.create<DBGrid>("dbgTipoCons", tshConsumoServico);
   dbgTipoCons->setAlign(Align::Top);
   dbgTipoCons->setHeight(84);
   dbgTipoCons->setColor(clInfoBk);
@@ -68,13 +86,13 @@ void TfrmAnaCustRevRec::buildConsumptionControls() {
   dbgTipoCons->addColumn("VRCUSTPADRTP", "P. U. Objetivo", 96, Alignment::Right)
       .setAlignment(Alignment::Right);
 
-  Splitter2 = &create<Splitter>("Splitter2", tshConsumoServico);
+  Splitter2 = &form.create<Splitter>("Splitter2", tshConsumoServico);
   Splitter2->setAlign(Align::Top);
   Splitter2->setHeight(6);
   // The user may drag it, but never so far that a grid disappears.
   Splitter2->setMinSize(30);
 
-  dbgConsPerc = &create<DBGrid>("dbgConsPerc", tshConsumoServico);
+  dbgConsPerc = &form.create<DBGrid>("dbgConsPerc", tshConsumoServico);
   dbgConsPerc->setAlign(Align::Client);
   dbgConsPerc->setColor(clInfoBk);
   dbgConsPerc->setDataSource(&dtsConsServ);
@@ -94,4 +112,4 @@ void TfrmAnaCustRevRec::buildConsumptionControls() {
       .setAlignment(Alignment::Right);
 }
 
-}  // namespace screen
+}  // namespace consumption

@@ -1,16 +1,21 @@
 // Painting of the consumption grids, and their rows' refused deletion: the types above, the items
 // of the current type below, with outdated or zero costs in red in a branch module.
+#include "consumption/consumption.h"
 #include "platform/abort.h"
-#include "screen/ana_cust_rev_rec.h"
 #include "screen/dataset_helpers.h"
 #include "screen/grid_paint.h"
 
-namespace screen {
+namespace consumption {
 
 using namespace platform::ui;
+using screen::drawCellText;
+using screen::fieldText;
+using screen::isZeroCostAlertMode;
+using screen::kWarningRed;
+using screen::startCell;
 
-void TfrmAnaCustRevRec::dbgTipoConsDrawColumnCell(Canvas& canvas, const Rect& rect, int,
-                                                  Column& column, GridDrawState state) {
+void Consumption::dbgTipoConsDrawColumnCell(Canvas& canvas, const Rect& rect, int, Column& column,
+                                            GridDrawState state) {
   const bool selected = startCell(canvas, rect, state);
   if (!selected && ctx.isBranchModule &&
       (fieldText(cdsConsumo, "IDCUSTODESATU") == "S" ||
@@ -20,8 +25,8 @@ void TfrmAnaCustRevRec::dbgTipoConsDrawColumnCell(Canvas& canvas, const Rect& re
                column.fieldName() == "NMTIPOPRAT");
 }
 
-void TfrmAnaCustRevRec::dbgConsPercDrawColumnCell(Canvas& canvas, const Rect& rect, int,
-                                                  Column& column, GridDrawState state) {
+void Consumption::dbgConsPercDrawColumnCell(Canvas& canvas, const Rect& rect, int, Column& column,
+                                            GridDrawState state) {
   const bool selected = startCell(canvas, rect, state);
   if (!selected && ctx.isBranchModule &&
       (fieldText(cdsConsServ, "IDCUSTODESATU") == "S" ||
@@ -32,12 +37,12 @@ void TfrmAnaCustRevRec::dbgConsPercDrawColumnCell(Canvas& canvas, const Rect& re
                name == "NMPRODUTO" || name == "SGUNIDADE");
 }
 
-void TfrmAnaCustRevRec::cdsConsumoBeforeDelete(platform::ClientDataSet&) {
+void Consumption::cdsConsumoBeforeDelete(platform::ClientDataSet&) {
   throw platform::Abort();
 }
 
-void TfrmAnaCustRevRec::cdsConsServBeforeDelete(platform::ClientDataSet&) {
+void Consumption::cdsConsServBeforeDelete(platform::ClientDataSet&) {
   throw platform::Abort();
 }
 
-}  // namespace screen
+}  // namespace consumption

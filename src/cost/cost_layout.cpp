@@ -1,7 +1,7 @@
 // Controls of the daily cost analysis: the daily cost grid, the day bar and the cost panel.
-#include "screen/ana_cust_rev_rec.h"
+#include "cost/cost_analysis.h"
 
-namespace screen {
+namespace cost {
 
 using namespace platform::ui;
 
@@ -25,8 +25,9 @@ Label& rowLabel(Form& form, Control* parent, const std::string& text, int left, 
 
 }  // namespace
 
-void TfrmAnaCustRevRec::buildDailyCostGrid() {
-  dbgTrabCusto = &create<DBGrid>("dbgTrabCusto", tshAnaCusto);
+void CostAnalysis::buildDailyCostGrid() {
+  Form& form = screen_.form();
+  dbgTrabCusto = &form.create<DBGrid>("dbgTrabCusto", &screen_.page(screen::Page::AnaCusto));
   dbgTrabCusto->setAlign(Align::Client);
   dbgTrabCusto->setColor(clInfoBk);
   dbgTrabCusto->setDataSource(&dtsTrabCusto);
@@ -56,12 +57,13 @@ void TfrmAnaCustRevRec::buildDailyCostGrid() {
   }
 }
 
-void TfrmAnaCustRevRec::buildDayBar() {
-  pancustos = &create<Panel>("pancustos", tshPlanejado);
+void CostAnalysis::buildDayBar() {
+  Form& form = screen_.form();
+  pancustos = &form.create<Panel>("pancustos", &screen_.page(screen::Page::Planejado));
   pancustos->setAlign(Align::Bottom);
   pancustos->setHeight(44);
 
-  dbnCusto = &create<DBNavigator>("dbnCusto", pancustos);
+  dbnCusto = &form.create<DBNavigator>("dbnCusto", pancustos);
   dbnCusto->setDataSource(&dtsTrabCusto);
   dbnCusto->setVisibleButtons(
       {NavigateButton::First, NavigateButton::Prior, NavigateButton::Next, NavigateButton::Last});
@@ -69,39 +71,39 @@ void TfrmAnaCustRevRec::buildDayBar() {
   dbnCusto->setShowHint(true);
   dbnCusto->setBounds(4, 14, 96, 25);
 
-  dbtData = &create<DBText>("dbtData", pancustos);
+  dbtData = &form.create<DBText>("dbtData", pancustos);
   dbtData->setDataSource(&dtsTrabCusto);
   dbtData->setDataField("DTDATA");
   dbtData->setFontBold(true);
   dbtData->setBounds(106, 18, 110, 17);
 
-  rowLabel(*this, pancustos, "Custo Padrão Perc.", 222, 2);
-  nedCustoPadrao = &create<NumberEdit>("nedCustoPadrao", pancustos);
+  rowLabel(form, pancustos, "Custo Padrão Perc.", 222, 2);
+  nedCustoPadrao = &form.create<NumberEdit>("nedCustoPadrao", pancustos);
   nedCustoPadrao->setDecimals(5);
   nedCustoPadrao->setReadOnly(true);
   nedCustoPadrao->setBounds(222, 17, 90, 21);
 
-  rowLabel(*this, pancustos, "Comensais do Dia", 318, 2);
-  nedComensais = &create<NumberEdit>("nedComensais", pancustos);
+  rowLabel(form, pancustos, "Comensais do Dia", 318, 2);
+  nedComensais = &form.create<NumberEdit>("nedComensais", pancustos);
   nedComensais->setDecimals(0);
   nedComensais->setReadOnly(true);
   nedComensais->setBounds(318, 17, 80, 21);
 
-  panSafra = &create<Panel>("panSafra", pancustos);
+  panSafra = &form.create<Panel>("panSafra", pancustos);
   panSafra->setBounds(404, 0, 100, 42);
   panSafra->setVisible(false);
-  rowLabel(*this, panSafra, "Safra (%)", 2, 2);
-  nedPeSafraCard = &create<NumberEdit>("nedPeSafraCard", panSafra);
+  rowLabel(form, panSafra, "Safra (%)", 2, 2);
+  nedPeSafraCard = &form.create<NumberEdit>("nedPeSafraCard", panSafra);
   nedPeSafraCard->setDecimals(2);
   nedPeSafraCard->setReadOnly(true);
   nedPeSafraCard->setBounds(2, 17, 70, 21);
-  shpSafraCard = &create<Shape>("shpSafraCard", panSafra);
+  shpSafraCard = &form.create<Shape>("shpSafraCard", panSafra);
   shpSafraCard->setBounds(76, 17, 21, 21);
 
-  lblVrTotPerc = &create<Label>("lblVrTotPerc", pancustos);
+  lblVrTotPerc = &form.create<Label>("lblVrTotPerc", pancustos);
   lblVrTotPerc->setCaption("Custo Per Capita Dia");
   lblVrTotPerc->setBounds(510, 2, 110, 13);
-  dbeVrTotPerc = &create<DBEdit>("dbeVrTotPerc", pancustos);
+  dbeVrTotPerc = &form.create<DBEdit>("dbeVrTotPerc", pancustos);
   dbeVrTotPerc->setDataSource(&dtsTrabCusto);
   dbeVrTotPerc->setDataField("VRTOTPERC");
   dbeVrTotPerc->setColor(clBtnFace);
@@ -109,10 +111,10 @@ void TfrmAnaCustRevRec::buildDayBar() {
   dbeVrTotPerc->setTabStop(false);
   dbeVrTotPerc->setBounds(510, 17, 110, 21);
 
-  lblVrCustoMedio = &create<Label>("lblVrCustoMedio", pancustos);
+  lblVrCustoMedio = &form.create<Label>("lblVrCustoMedio", pancustos);
   lblVrCustoMedio->setCaption("Custo Per Capita Médio");
   lblVrCustoMedio->setBounds(626, 2, 120, 13);
-  dbeVrCustoMedio = &create<DBEdit>("dbeVrCustoMedio", pancustos);
+  dbeVrCustoMedio = &form.create<DBEdit>("dbeVrCustoMedio", pancustos);
   dbeVrCustoMedio->setDataSource(&dtsTrabCusto);
   dbeVrCustoMedio->setDataField("VRCUSTOMEDIO");
   dbeVrCustoMedio->setColor(clBtnFace);
@@ -121,51 +123,40 @@ void TfrmAnaCustRevRec::buildDayBar() {
   dbeVrCustoMedio->setBounds(626, 17, 110, 21);
 }
 
-void TfrmAnaCustRevRec::buildCostPanel() {
-  panCusto = &create<Panel>("panCusto");
+void CostAnalysis::buildCostPanel() {
+  Form& form = screen_.form();
+  panCusto = &form.create<Panel>("panCusto");
   panCusto->setAlign(Align::Bottom);
   panCusto->setHeight(150);
   panCusto->setVisible(false);
-  subPanCusto = &create<Panel>("subPanCusto", panCusto);
+  subPanCusto = &form.create<Panel>("subPanCusto", panCusto);
   subPanCusto->setBounds(0, 0, 770, 148);
 
-  grbGraficos = &create<GroupBox>("grbGraficos", subPanCusto);
+  grbGraficos = &form.create<GroupBox>("grbGraficos", subPanCusto);
   grbGraficos->setCaption("Gráficos");
   grbGraficos->setBounds(2, 2, 40, 140);
-  const struct {
-    Button** button;
-    const char* name;
-    const char* hint;
-  } charts[] = {{&sbtGrafCust, "sbtGrafCust", "Custo Percapita"},
-                {&sbtPlanReal, "sbtPlanReal", "Comparação do Percapita"},
-                {&sbtCustoAcum, "sbtCustoAcum", "Variação do Custo Acumulado"}};
-  int top = 16;
-  for (const auto& chart : charts) {
-    *chart.button = &create<Button>(chart.name, grbGraficos);
-    (*chart.button)->setHint(chart.hint);
-    (*chart.button)->setShowHint(true);
-    (*chart.button)->setBounds(6, top, 28, 28);
-    top += 32;
-  }
+}
 
-  grbCustTotaDia = &create<GroupBox>("grbCustTotaDia", subPanCusto);
+void CostAnalysis::buildCostFigures() {
+  Form& form = screen_.form();
+  grbCustTotaDia = &form.create<GroupBox>("grbCustTotaDia", subPanCusto);
   grbCustTotaDia->setBounds(46, 2, 250, 140);
-  rowLabel(*this, grbCustTotaDia, "Planejado", 66, 14);
-  lblRealizado = &create<Label>("lblRealizado", grbCustTotaDia);
+  rowLabel(form, grbCustTotaDia, "Planejado", 66, 14);
+  lblRealizado = &form.create<Label>("lblRealizado", grbCustTotaDia);
   lblRealizado->setCaption("Realizado");
   lblRealizado->setBounds(158, 14, 90, 13);
-  rowLabel(*this, grbCustTotaDia, "Matéria-prima", 4, 32);
-  nedMatPriCardPlan = &costEdit(*this, "nedMatPriCardPlan", grbCustTotaDia, 66, 30);
-  rowLabel(*this, grbCustTotaDia, "Consumo", 4, 56);
-  nedConsCardPlan = &costEdit(*this, "nedConsCardPlan", grbCustTotaDia, 66, 54);
-  rowLabel(*this, grbCustTotaDia, "Custo Total", 4, 80);
-  nedCustoCardPlan = &costEdit(*this, "nedCustoCardPlan", grbCustTotaDia, 66, 78);
-  nedCustoCardReal = &costEdit(*this, "nedCustoCardReal", grbCustTotaDia, 158, 78);
+  rowLabel(form, grbCustTotaDia, "Matéria-prima", 4, 32);
+  nedMatPriCardPlan = &costEdit(form, "nedMatPriCardPlan", grbCustTotaDia, 66, 30);
+  rowLabel(form, grbCustTotaDia, "Consumo", 4, 56);
+  nedConsCardPlan = &costEdit(form, "nedConsCardPlan", grbCustTotaDia, 66, 54);
+  rowLabel(form, grbCustTotaDia, "Custo Total", 4, 80);
+  nedCustoCardPlan = &costEdit(form, "nedCustoCardPlan", grbCustTotaDia, 66, 78);
+  nedCustoCardReal = &costEdit(form, "nedCustoCardReal", grbCustTotaDia, 158, 78);
 
-  grbCustoDia = &create<GroupBox>("grbCustoDia", subPanCusto);
+  grbCustoDia = &form.create<GroupBox>("grbCustoDia", subPanCusto);
   grbCustoDia->setBounds(300, 2, 230, 140);
-  rowLabel(*this, grbCustoDia, "Per Capita do Dia", 46, 14);
-  rowLabel(*this, grbCustoDia, "Total do Mês (Plan.)", 138, 14);
+  rowLabel(form, grbCustoDia, "Per Capita do Dia", 46, 14);
+  rowLabel(form, grbCustoDia, "Total do Mês (Plan.)", 138, 14);
   const struct {
     const char* row;
     NumberEdit** perCapita;
@@ -179,20 +170,20 @@ void TfrmAnaCustRevRec::buildCostPanel() {
       {"Padrão", &nedPadrPerc, "nedPadrPerc", &nedPadrMens, "nedPadrMens"},
       {"Saldo", &nedSaldoPerc, "nedSaldoPerc", &nedSaldoMes, "nedSaldoMes"},
   };
-  top = 30;
+  int top = 30;
   for (const auto& row : dayRows) {
-    rowLabel(*this, grbCustoDia, row.row, 4, top + 2);
-    *row.perCapita = &costEdit(*this, row.perCapitaName, grbCustoDia, 46, top);
-    *row.month = &costEdit(*this, row.monthName, grbCustoDia, 138, top);
+    rowLabel(form, grbCustoDia, row.row, 4, top + 2);
+    *row.perCapita = &costEdit(form, row.perCapitaName, grbCustoDia, 46, top);
+    *row.month = &costEdit(form, row.monthName, grbCustoDia, 138, top);
     top += 22;
   }
   nedSaldoPerc->setColor(clBtnFace);
   nedSaldoMes->setColor(clBtnFace);
 
-  grbCustoAcum = &create<GroupBox>("grbCustoAcum", subPanCusto);
+  grbCustoAcum = &form.create<GroupBox>("grbCustoAcum", subPanCusto);
   grbCustoAcum->setBounds(534, 2, 232, 140);
-  rowLabel(*this, grbCustoAcum, "Planejado", 48, 14);
-  lblRealAcum = &create<Label>("lblRealAcum", grbCustoAcum);
+  rowLabel(form, grbCustoAcum, "Planejado", 48, 14);
+  lblRealAcum = &form.create<Label>("lblRealAcum", grbCustoAcum);
   lblRealAcum->setCaption("Realizado");
   lblRealAcum->setBounds(140, 14, 90, 13);
   const struct {
@@ -210,12 +201,12 @@ void TfrmAnaCustRevRec::buildCostPanel() {
   };
   top = 30;
   for (const auto& row : accRows) {
-    rowLabel(*this, grbCustoAcum, row.row, 4, top + 2);
-    *row.planned = &costEdit(*this, row.plannedName, grbCustoAcum, 48, top);
+    rowLabel(form, grbCustoAcum, row.row, 4, top + 2);
+    *row.planned = &costEdit(form, row.plannedName, grbCustoAcum, 48, top);
     if (row.realized != nullptr)
-      *row.realized = &costEdit(*this, row.realizedName, grbCustoAcum, 140, top);
+      *row.realized = &costEdit(form, row.realizedName, grbCustoAcum, 140, top);
     top += 22;
   }
 }
 
-}  // namespace screen
+}  // namespace cost

@@ -1,18 +1,23 @@
 // The cost panel: the day's and the month's planned figures beside the standard cost and, for
 // closed days, the realized ones.
+#include "cost/cost_analysis.h"
 #include "platform/consiste.h"
 #include "platform/format.h"
 #include "remote/host_services.h"
-#include "screen/ana_cust_rev_rec.h"
 #include "screen/dataset_helpers.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace cost {
 
 using platform::ClientDataSet;
 using platform::DataSetState;
 using platform::Variant;
 using platform::ui::Color;
+using screen::Detached;
+using screen::fieldDate;
+using screen::fieldFloat;
+using screen::Finally;
+using screen::Page;
 
 namespace {
 
@@ -22,7 +27,9 @@ double R(double value) {
 
 }  // namespace
 
-void TfrmAnaCustRevRec::Atualiza_Custo() {
+void CostAnalysis::Atualiza_Custo() {
+  ClientDataSet& cdsRealizado = realized_.cdsRealizado;
+  ClientDataSet& cdsPlanReal = realized_.cdsPlanReal;
   double day = selectedDay();
   if (panCusto->visible()) {
     {
@@ -34,22 +41,21 @@ void TfrmAnaCustRevRec::Atualiza_Custo() {
 
       const double plannedDiners =
           Consiste::CheckResultServ(
-              netCustoServ->call("GetComensPlan", ctx.branchCode, ctx.serviceCode,
-                                 Variant::date(ctx.monthStart)),
+              screen_.costServer().call("GetComensPlan", ctx.branchCode, ctx.serviceCode,
+                                        Variant::date(ctx.monthStart)),
               true, 0)
               .toDouble();
       if (!cdsRealizado.active()) {
-        busy.ActiveShowAvi(this, 6, msgPadrao.Msg("calculando_real"));
-        loadRealizado();
+        busy.ActiveShowAvi(&screen_.form(), 6, msgPadrao.Msg("calculando_real"));
+        realized_.loadRealizado();
       }
-      platform::ui::TabSheet* page = pgcPadrao->activePage();
-      if (page == tshPlanejado) {
+      if (screen_.isActive(Page::Planejado)) {
         if (cdsPlanReal.state() != DataSetState::Insert)
           cdsPlanReal.locate("DTCARDAPIO", Variant::date(day));
         for (platform::ui::NumberEdit* edit :
              {nedCustoCardReal, nedTotalRAcum, nedEfetivos, nedPuMedioReal})
           edit->SetNumber(0);
-      } else if (page == tshRealizado || page == tshPlanReal) {
+      } else if (screen_.isActive(Page::Realizado) || screen_.isActive(Page::PlanReal)) {
         day = fillRealizedPanel();
       }
       fillPlannedPanel(plannedDiners);
@@ -62,16 +68,16 @@ void TfrmAnaCustRevRec::Atualiza_Custo() {
     nedSaldoPerc->setColor(nedSaldoPerc->GetNumber() < 0 ? red : platform::ui::clBtnFace);
     nedSaldoMes->setColor(nedSaldoMes->GetNumber() < 0 ? red : platform::ui::clBtnFace);
   }
-  const bool realizedColumn = !isPlannedPage() && day < ctx.blockDate;
+  const bool realizedColumn = !screen_.isActive(Page::Planejado) && day < ctx.blockDate;
   for (platform::ui::Control* c : std::initializer_list<platform::ui::Control*>{
            lblRealizado, nedCustoCardReal, lblRealAcum, nedTotalRAcum, nedEfetivos, nedPuMedioReal})
     c->setEnabled(realizedColumn);
 }
 
-double TfrmAnaCustRevRec::fillRealizedPanel() {
-  const bool fromRealizado = pgcPadrao->activePage() == tshRealizado;
-  ClientDataSet& source = fromRealizado ? cdsRealizado : cdsPlanReal;
-  ClientDataSet& other = fromRealizado ? cdsPlanReal : cdsRealizado;
+double CostAnalysis::fillRealizedPanel() {
+  const bool fromRealizado = screen_.isActive(Page::Realizado);
+  ClientDataSet& source = fromRealizado ? realized_.cdsRealizado : realized_.cdsPlanReal;
+  ClientDataSet& other = fromRealizado ? realized_.cdsPlanReal : realized_.cdsRealizado;
   const double day = fieldDate(source, "DTCARDAPIO");
   if (cdsTrabCusto.active()) cdsTrabCusto.locate("DTDATA", Variant::date(day));
   if (other.active()) other.locate("DTCARDAPIO", Variant::date(day));
@@ -79,7 +85,7 @@ double TfrmAnaCustRevRec::fillRealizedPanel() {
   return day;
 }
 
-void TfrmAnaCustRevRec::showRealizedValues(ClientDataSet& source, double day) {
+void CostAnalysis::showRealizedValues(ClientDataSet& source, double day) {
   const bool closed = day < ctx.blockDate;
   nedCustoCardReal->SetNumber(closed ? R(fieldFloat(source, "CUSTO")) : 0.0);
   nedTotalRAcum->SetNumber(closed ? R(fieldFloat(source, "CUSTOACUM")) : 0.0);
@@ -87,7 +93,7 @@ void TfrmAnaCustRevRec::showRealizedValues(ClientDataSet& source, double day) {
   nedPuMedioReal->SetNumber(closed ? R(fieldFloat(source, "VRCUSTOMEDIO")) : 0.0);
 }
 
-void TfrmAnaCustRevRec::fillPlannedPanel(double plannedDiners) {
+void CostAnalysis::fillPlannedPanel(double plannedDiners) {
   const ClientDataSet& t = cdsTrabCusto;
   const double diners = fieldFloat(t, "QTCOMENSAIS");
   nedMatPriPerc->SetNumber(R(fieldFloat(t, "VRMATPERC")));
@@ -110,4 +116,4 @@ void TfrmAnaCustRevRec::fillPlannedPanel(double plannedDiners) {
   nedPuMedioTeor->SetNumber(R(fieldFloat(t, "VRCUSTOMEDIO")));
 }
 
-}  // namespace screen
+}  // namespace cost

@@ -1,21 +1,25 @@
 // The daily cost table: its definition, calculated fields, running values and month totals,
 // date text and grid painting.
+#include "cost/cost_analysis.h"
 #include "platform/abort.h"
 #include "platform/consiste.h"
 #include "platform/format.h"
 #include "remote/host_services.h"
-#include "screen/ana_cust_rev_rec.h"
 #include "screen/dataset_helpers.h"
 #include "screen/field_defs.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace cost {
 
 using platform::ClientDataSet;
 using platform::FieldKind;
 using platform::FieldType;
 using platform::Variant;
 using namespace platform::ui;
+using screen::ControlsSuspended;
+using screen::defineFields;
+using screen::Detached;
+using screen::fieldText;
 
 namespace {
 
@@ -24,7 +28,14 @@ const Color kBlack = Color::rgb(0, 0, 0);
 
 }  // namespace
 
-void TfrmAnaCustRevRec::defineDailyCostTable() {
+CostAnalysis::CostAnalysis(screen::ScreenServices& services, recipe::Recipe& recipe,
+                           consumption::Consumption& consumption, realized::Realized& realized)
+    : screen_(services),
+      recipe_(recipe),
+      consumption_(consumption),
+      realized_(realized),
+      ctx(services.context()),
+      msgPadrao(services.messages()) {
   constexpr FieldKind C = FieldKind::Calculated;
   constexpr FieldType F = FieldType::Float;
   constexpr const char* kMoney = "#,##0.00000";
@@ -64,31 +75,15 @@ void TfrmAnaCustRevRec::defineDailyCostTable() {
 
   cdsTotalMes.addField("VRTOTMATPRIM", F);
   cdsTotalMes.addField("VRTOTCONS", F);
-
-  qryFeriFili.SQL =
-      "SELECT COUNT(*) AS CTFERIFILI FROM FERIFILI WHERE CDFILIAL = :P_CDFILIAL AND DTFERIFILI = "
-      ":P_DTFERIFILI";
-  qryFeriFili.SQL_ORACLE = qryFeriFili.SQL;
-  qryFeriFili.SQL_MSSQL =
-      "SELECT CONVERT(DOUBLE PRECISION, COUNT(*)) AS CTFERIFILI FROM FERIFILI WHERE CDFILIAL = "
-      ":P_CDFILIAL AND DTFERIFILI = :P_DTFERIFILI";
-  qryFeriFili.SQL_IB =
-      "SELECT CAST(COUNT(*) AS FLOAT) AS CTFERIFILI FROM FERIFILI WHERE CDFILIAL = :P_CDFILIAL "
-      "AND DTFERIFILI = :P_DTFERIFILI";
-  qryFeriFili.addField("CTFERIFILI", F).setReadOnly(true);
-
-  qrySinaSafra.SQL =
-      "SELECT NMSINASAFRA, NRCORSINSAFR FROM SINASAFRA WHERE VRLIMINFSAFR < :P_PERCSAFRA AND "
-      "VRLIMSUPSAFR >= :P_PERCSAFRA OR :P_PERCSAFRA = 0 AND VRLIMINFSAFR = :P_PERCSAFRA";
-  qrySinaSafra.SQL_ORACLE = qrySinaSafra.SQL;
-  qrySinaSafra.SQL_MSSQL = qrySinaSafra.SQL;
-  qrySinaSafra.SQL_IB = qrySinaSafra.SQL;
-  qrySinaSafra.addField("NMSINASAFRA", FieldType::Text, 0);
-  qrySinaSafra.addField("NRCORSINSAFR", F);
 }
 
-void TfrmAnaCustRevRec::cdsTrabCustoCalcFields(ClientDataSet& ds) {
-  const bool clientDiners = fieldText(cdsParamFilial, "IDCOMCUSPERC") == "C";
+double CostAnalysis::selectedDay() const {
+  if (!cdsTrabCusto.active()) return 0;
+  return cdsTrabCusto.fieldByName("DTDATA").asDateTime();
+}
+
+void CostAnalysis::cdsTrabCustoCalcFields(ClientDataSet& ds) {
+  const bool clientDiners = fieldText(screen_.paramFilial(), "IDCOMCUSPERC") == "C";
   const double diners = ds.fieldByName(clientDiners ? "QTCLIESTICAR" : "QTCOMESTICAR").asFloat();
   ds.fieldByName("QTCOMENSAIS").setAsFloat(diners);
   const double material = ds.fieldByName("VRCUSTPRODMAT").asFloat();
@@ -104,7 +99,7 @@ void TfrmAnaCustRevRec::cdsTrabCustoCalcFields(ClientDataSet& ds) {
   }
 }
 
-void TfrmAnaCustRevRec::cdsTrabCustoAfterOpen(ClientDataSet& ds) {
+void CostAnalysis::cdsTrabCustoAfterOpen(ClientDataSet& ds) {
   ControlsSuspended suspended(ds);
 
   cdsTotalMes.emptyDataSet();
@@ -150,23 +145,23 @@ void TfrmAnaCustRevRec::cdsTrabCustoAfterOpen(ClientDataSet& ds) {
   suspended.resume();
 }
 
-void TfrmAnaCustRevRec::cdsTrabCustoBeforeScroll(ClientDataSet&) {
+void CostAnalysis::cdsTrabCustoBeforeScroll(ClientDataSet&) {
   ctx.seasonSum1 = 0;
   ctx.seasonSum2 = 0;
   ctx.seasonSum3 = 0;
 }
 
-void TfrmAnaCustRevRec::cdsTrabCustoBeforeDelete(ClientDataSet&) {
+void CostAnalysis::cdsTrabCustoBeforeDelete(ClientDataSet&) {
   throw platform::Abort();
 }
 
-std::string TfrmAnaCustRevRec::cdsTrabCustoDTDATAGetText(const platform::Field& sender, bool) {
+std::string CostAnalysis::cdsTrabCustoDTDATAGetText(const platform::Field& sender, bool) {
   if (sender.isNull()) return "";
   return platform::formatDateTime("ddddd ddd", sender.asDateTime());
 }
 
-void TfrmAnaCustRevRec::dbgTrabCustoDrawColumnCell(Canvas& canvas, const Rect& rect, int,
-                                                   Column& column, GridDrawState state) {
+void CostAnalysis::dbgTrabCustoDrawColumnCell(Canvas& canvas, const Rect& rect, int, Column& column,
+                                              GridDrawState state) {
   canvas.fillRect(rect);
   const std::string& fieldName = column.fieldName();
   const platform::Field& field = cdsTrabCusto.fieldByName(fieldName);
@@ -177,8 +172,9 @@ void TfrmAnaCustRevRec::dbgTrabCustoDrawColumnCell(Canvas& canvas, const Rect& r
     canvas.setBrushColor(clInfoBk);
     canvas.setFontColor(clWindowText);
     const double day = cdsTrabCusto.fieldByName("DTDATA").asDateTime();
-    const bool outdated = cdsPreCotDesatu.active() && !cdsPreCotDesatu.isEmpty() &&
-                          !cdsPreCotDesatu.lookup("DTDATA", Variant::date(day), "DTDATA").isNull();
+    const ClientDataSet& outdatedDays = screen_.preCotDesatu();
+    const bool outdated = outdatedDays.active() && !outdatedDays.isEmpty() &&
+                          !outdatedDays.lookup("DTDATA", Variant::date(day), "DTDATA").isNull();
     if (outdated) canvas.setFontColor(kRed);
     if (remote::hostShell().ModuloAtiv() != 81 &&
         (fieldName == "VRCUSTOMEDIO" || fieldName == "VRTOTPERC")) {
@@ -195,4 +191,4 @@ void TfrmAnaCustRevRec::dbgTrabCustoDrawColumnCell(Canvas& canvas, const Rect& r
   canvas.textRect(rect, x, rect.top + 3, text);
 }
 
-}  // namespace screen
+}  // namespace cost

@@ -1,12 +1,20 @@
 // Recalculation: the month is fetched again from the saved recipes, keeping the user's day and
 // dish.
+#include "cost/cost_analysis.h"
 #include "remote/host_services.h"
-#include "screen/ana_cust_rev_rec.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace cost {
 
-void TfrmAnaCustRevRec::sbtCalculaClick() {
+using screen::ControlsSuspended;
+using screen::Finally;
+using screen::Page;
+using screen::ToolButton;
+
+void CostAnalysis::sbtCalculaClick() {
+  platform::ClientDataSet& cdsCardapio = recipe_.cdsCardapio;
+  platform::ClientDataSet& cdsPlanReal = realized_.cdsPlanReal;
+  platform::ui::Button& sbtCalcula = screen_.toolButton(ToolButton::Calcula);
   platform::Bookmark dayMark =
       cdsTrabCusto.active() ? cdsTrabCusto.getBookmark() : platform::Bookmark();
   platform::Bookmark dishMark =
@@ -25,21 +33,21 @@ void TfrmAnaCustRevRec::sbtCalculaClick() {
   });
 
   cursor.setCursor(remote::CursorShape::HourGlass);
-  const bool onMatPrima = isMatPrimaSubPage();
+  const bool onMatPrima = screen_.isActive(Page::MatPrima);
   if (onMatPrima) {
     if (cdsCardapio.active()) dishes.suspend(cdsCardapio);
-    if (cdsProduto.active()) products.suspend(cdsProduto);
+    if (recipe_.cdsProduto.active()) products.suspend(recipe_.cdsProduto);
   }
   ctx.firstActivation = true;
-  FormActivate();
-  busy.ActiveShowAvi(this, 1, msgPadrao.Msg("calculando"));
+  screen_.FormActivate();
+  busy.ActiveShowAvi(&screen_.form(), 1, msgPadrao.Msg("calculando"));
   if (panCusto->visible()) Atualiza_Custo();
   // The table was built from the month as it stood before the saved changes: build it again.
   if (cdsPlanReal.active()) cdsPlanReal.emptyDataSet();
-  Atualiza_PlanReal();
-  sbtCalcula->setEnabled(false);
-  const platform::ui::Color labels = sbtCalcula->enabled() ? platform::ui::Color::rgb(255, 0, 0)
-                                                           : platform::ui::Color::rgb(0, 0, 0);
+  realized_.Atualiza_PlanReal();
+  sbtCalcula.setEnabled(false);
+  const platform::ui::Color labels = sbtCalcula.enabled() ? platform::ui::Color::rgb(255, 0, 0)
+                                                          : platform::ui::Color::rgb(0, 0, 0);
   lblVrTotPerc->setFontColor(labels);
   lblVrCustoMedio->setFontColor(labels);
   if (onMatPrima) {
@@ -54,4 +62,4 @@ void TfrmAnaCustRevRec::sbtCalculaClick() {
   ctx.recipeChanged = false;
 }
 
-}  // namespace screen
+}  // namespace cost

@@ -1,16 +1,17 @@
 // The zero-cost and outdated-quotation lists: definitions, loading on every entry of their
 // page, day texts.
+#include "exceptions/exception_lists.h"
 #include "platform/consiste.h"
 #include "platform/format.h"
 #include "remote/host_services.h"
-#include "screen/ana_cust_rev_rec.h"
 #include "screen/field_defs.h"
 
-namespace screen {
+namespace exceptions {
 
 using platform::FieldType;
 using platform::Variant;
 using namespace platform::ui;
+using screen::defineFields;
 
 namespace {
 
@@ -20,7 +21,8 @@ constexpr FieldType DT = FieldType::DateTime;
 
 }  // namespace
 
-void TfrmAnaCustRevRec::defineExceptionDatasets() {
+ExceptionLists::ExceptionLists(screen::ScreenServices& services)
+    : screen_(services), ctx(services.context()) {
   defineFields(
       cdsProdCustZero,
       {
@@ -52,10 +54,11 @@ void TfrmAnaCustRevRec::defineExceptionDatasets() {
   cdsProdCotDesatuCDARVPROD = &cdsProdCotDesatu.fieldByName("CDARVPROD");
 }
 
-void TfrmAnaCustRevRec::buildExceptionControls() {
+void ExceptionLists::buildControls() {
+  Form& form = screen_.form();
   const GridOptions options{GridOption::Titles, GridOption::ColumnResize, GridOption::ColLines,
                             GridOption::RowLines, GridOption::AlwaysShowSelection};
-  dbgCustZero = &create<DBGrid>("dbgCustZero", tshProdCustZero);
+  dbgCustZero = &form.create<DBGrid>("dbgCustZero", &screen_.page(screen::Page::ProdCustZero));
   dbgCustZero->setAlign(Align::Client);
   dbgCustZero->setColor(clInfoBk);
   dbgCustZero->setDataSource(&dtsProdCustZero);
@@ -68,7 +71,7 @@ void TfrmAnaCustRevRec::buildExceptionControls() {
   dbgCustZero->addColumn("QTDEBRUTA", "Qtde.Bruta", Column::kDefaultWidth, Alignment::Right)
       .setAlignment(Alignment::Right);
 
-  dbgCotDesatu = &create<DBGrid>("dbgCotDesatu", tshCotDesatu);
+  dbgCotDesatu = &form.create<DBGrid>("dbgCotDesatu", &screen_.page(screen::Page::CotDesatu));
   dbgCotDesatu->setAlign(Align::Client);
   dbgCotDesatu->setColor(clInfoBk);
   dbgCotDesatu->setDataSource(&dtsProdCotDesatu);
@@ -90,31 +93,29 @@ void TfrmAnaCustRevRec::buildExceptionControls() {
     dbgCotDesatu->addColumn(c.field, c.title, c.width, Alignment::Left);
 }
 
-void TfrmAnaCustRevRec::CarregaProdCustZero() {
+void ExceptionLists::CarregaProdCustZero() {
   cdsProdCustZeroCDARVPROD->setEditMask(remote::hostShell().DBPict(0));
-  cdsProdCustZero.setData(netCustoServ->call(
+  cdsProdCustZero.setData(screen_.costServer().call(
       "GetProdCustZero", ctx.costBranch, ctx.costMode, Variant::date(ctx.fixedCostDate),
       ctx.branchCode, ctx.serviceCode, Variant::date(Consiste::PriDiaMes(ctx.referenceDate)),
       Variant::date(Consiste::UltimoDiaMes(ctx.referenceDate)), ctx.useFixedCostDate));
 }
 
-void TfrmAnaCustRevRec::CarregaCotDesatu() {
+void ExceptionLists::CarregaCotDesatu() {
   cdsProdCotDesatuCDARVPROD->setEditMask(remote::hostShell().DBPict(0));
-  cdsProdCotDesatu.setData(netCustoServ->call(
+  cdsProdCotDesatu.setData(screen_.costServer().call(
       "GetProdCotDesatu", ctx.workTableId, ctx.branchCode, ctx.costBranch, ctx.serviceCode,
       ctx.costMode, Variant::date(Consiste::PriDiaMes(ctx.referenceDate)),
       Variant::date(Consiste::UltimoDiaMes(ctx.referenceDate)), Variant::date(ctx.fixedCostDate),
       ctx.useFixedCostDate));
 }
 
-std::string TfrmAnaCustRevRec::cdsProdCustZeroDTCARDAPIOGetText(const platform::Field& sender,
-                                                                bool) {
+std::string ExceptionLists::cdsProdCustZeroDTCARDAPIOGetText(const platform::Field& sender, bool) {
   if (sender.isNull()) return "";
   return platform::formatDateTime("ddddd - ddd", sender.asDateTime());
 }
 
-std::string TfrmAnaCustRevRec::cdsProdCotDesatuDTCONSPLANGetText(const platform::Field& sender,
-                                                                 bool) {
+std::string ExceptionLists::cdsProdCotDesatuDTCONSPLANGetText(const platform::Field& sender, bool) {
   if (sender.isNull()) return "";
   const std::string weekday = Consiste::NomeSemana(sender.asDateTime());
   // The first three characters, not bytes: "sábado" gives "sáb".
@@ -127,4 +128,4 @@ std::string TfrmAnaCustRevRec::cdsProdCotDesatuDTCONSPLANGetText(const platform:
   return sender.asString() + " - " + weekday.substr(0, end);
 }
 
-}  // namespace screen
+}  // namespace exceptions

@@ -3,17 +3,21 @@
 #include <optional>
 
 #include "platform/format.h"
+#include "realized/realized.h"
 #include "remote/host_services.h"
-#include "screen/ana_cust_rev_rec.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace realized {
 
 using platform::ClientDataSet;
 using platform::Variant;
 using namespace platform::ui;
+using screen::ControlsSuspended;
+using screen::Detached;
+using screen::Finally;
 
-void TfrmAnaCustRevRec::Atualiza_PlanReal() {
+void Realized::Atualiza_PlanReal() {
+  ClientDataSet& cdsTrabCusto = screen_.dailyCosts();
   remote::BusyAnimation& busy = remote::busyAnimation();
   remote::CursorControl& cursor = remote::cursorControl();
   ControlsSuspended days;
@@ -23,10 +27,10 @@ void TfrmAnaCustRevRec::Atualiza_PlanReal() {
     cursor.setCursor(remote::CursorShape::Default);
   });
   cursor.setCursor(remote::CursorShape::HourGlass);
-  busy.ActiveShowAvi(this, 1, msgPadrao.Msg("calculando"));
+  busy.ActiveShowAvi(&screen_.form(), 1, msgPadrao.Msg("calculando"));
   if (!cdsPlanReal.isEmpty()) return;
 
-  busy.ActiveShowAvi(this, 6, msgPadrao.Msg("calculando_real"));
+  busy.ActiveShowAvi(&screen_.form(), 6, msgPadrao.Msg("calculando_real"));
   if (!cdsRealizado.active()) loadRealizado();
   if (!cdsTrabCusto.active()) return;
 
@@ -53,7 +57,7 @@ void TfrmAnaCustRevRec::Atualiza_PlanReal() {
       cdsPlanReal.fieldByName("VRCUSTOPER").setAsFloat(estimated != 0 ? planned / estimated : 0.0);
       cdsPlanReal.fieldByName("QTCOMENSAIS").setAsFloat(estimated);
     } else {
-      cdsRealizado.setFilter(dateFilter("DTCARDAPIO", date));
+      cdsRealizado.setFilter(screen::dateFilter("DTCARDAPIO", date));
       cdsRealizado.setFiltered(true);
       cdsPlanReal.append();
       const double realized = cdsRealizado.fieldByName("CUSTO").asFloat();
@@ -81,17 +85,17 @@ void TfrmAnaCustRevRec::Atualiza_PlanReal() {
   cdsTrabCusto.freeBookmark(remembered);
 }
 
-void TfrmAnaCustRevRec::cdsPlanRealAfterScroll(ClientDataSet&) {
-  Atualiza_Custo();
+void Realized::cdsPlanRealAfterScroll(ClientDataSet&) {
+  screen_.refreshCostPanel();
 }
 
-std::string TfrmAnaCustRevRec::cdsPlanRealDTCARDAPIOGetText(const platform::Field& sender, bool) {
+std::string Realized::cdsPlanRealDTCARDAPIOGetText(const platform::Field& sender, bool) {
   if (sender.isNull()) return "";
   return platform::formatDateTime("ddddd ddd", sender.asDateTime());
 }
 
-void TfrmAnaCustRevRec::dbgPlanRealDrawColumnCell(Canvas& canvas, const Rect& rect, int,
-                                                  Column& column, GridDrawState state) {
+void Realized::dbgPlanRealDrawColumnCell(Canvas& canvas, const Rect& rect, int, Column& column,
+                                         GridDrawState state) {
   canvas.fillRect(rect);
   if (state.contains(DrawFlag::Selected)) {
     canvas.setBrushColor(clHighlight);
@@ -107,4 +111,4 @@ void TfrmAnaCustRevRec::dbgPlanRealDrawColumnCell(Canvas& canvas, const Rect& re
   canvas.textRect(rect, x, rect.top + 3, text);
 }
 
-}  // namespace screen
+}  // namespace realized

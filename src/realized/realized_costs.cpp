@@ -3,23 +3,26 @@
 #include "platform/abort.h"
 #include "platform/consiste.h"
 #include "platform/format.h"
-#include "screen/ana_cust_rev_rec.h"
+#include "realized/realized.h"
 #include "screen/dataset_helpers.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace realized {
 
 using platform::ClientDataSet;
 using platform::Variant;
+using screen::Detached;
+using screen::fieldDate;
+using screen::fieldText;
 
-void TfrmAnaCustRevRec::loadRealizado() {
-  cdsRealizado.setData(netCustoServ->call("GetRealizado", ctx.branchCode, ctx.serviceCode,
-                                          Variant::date(Consiste::PriDiaMes(selectedDay())),
-                                          ctx.calcMode, ctx.useFixedCostDate,
-                                          Variant::date(ctx.fixedCostDate), ctx.costBranch));
+void Realized::loadRealizado() {
+  cdsRealizado.setData(screen_.costServer().call(
+      "GetRealizado", ctx.branchCode, ctx.serviceCode,
+      Variant::date(Consiste::PriDiaMes(screen_.selectedDay())), ctx.calcMode, ctx.useFixedCostDate,
+      Variant::date(ctx.fixedCostDate), ctx.costBranch));
 }
 
-void TfrmAnaCustRevRec::cdsRealizadoAfterOpen(ClientDataSet& ds) {
+void Realized::cdsRealizadoAfterOpen(ClientDataSet& ds) {
   {
     Detached rowChange(ds.afterScroll);
     double cost = 0;
@@ -45,51 +48,51 @@ void TfrmAnaCustRevRec::cdsRealizadoAfterOpen(ClientDataSet& ds) {
   ds.first();
 }
 
-void TfrmAnaCustRevRec::cdsRealizadoCalcFields(ClientDataSet& ds) {
+void Realized::cdsRealizadoCalcFields(ClientDataSet& ds) {
   const double diners = ds.fieldByName("QTCOMEFETCAR").asFloat();
   ds.fieldByName("QtdePerc")
       .setAsFloat(diners > 0 ? Consiste::RoundDec(ds.fieldByName("CUSTO").asFloat() / diners, 5)
                              : 0.0);
 }
 
-void TfrmAnaCustRevRec::cdsItemRetiCalcFields(ClientDataSet& ds) {
+void Realized::cdsItemRetiCalcFields(ClientDataSet& ds) {
   const double withdrawn = ds.fieldByName("QTRETIRADA").asFloat();
   const double diners = ds.fieldByName("QTCOMEFETCAR").asFloat();
   ds.fieldByName("QtdePerc").setAsFloat(diners > 0 ? withdrawn / diners : 0.0);
   ds.fieldByName("CustoTotal").setAsFloat(ds.fieldByName("CustoUnit").asFloat() * withdrawn);
-  const bool clientDiners = fieldText(cdsParamFilial, "IDCOMCUSPERC") == "C";
+  const bool clientDiners = fieldText(screen_.paramFilial(), "IDCOMCUSPERC") == "C";
   ds.fieldByName("QTCOMECLIE")
       .setAsFloat(ds.fieldByName(clientDiners ? "QTCLIEFETCAR" : "QTCOMEFETCAR").asFloat());
 }
 
-void TfrmAnaCustRevRec::cdsRealizadoAfterScroll(ClientDataSet& ds) {
-  if (pgcPadrao->activePage() != tshRealizado) return;
+void Realized::cdsRealizadoAfterScroll(ClientDataSet& ds) {
+  if (!screen_.isActive(screen::Page::Realizado)) return;
   if (!cdsItemReti.active()) {
-    cdsItemReti.setData(netCustoServ->call("GetItemReti", ctx.branchCode, ctx.serviceCode,
-                                           Variant::date(Consiste::PriDiaMes(selectedDay())),
-                                           ctx.calcMode, ctx.useFixedCostDate,
-                                           Variant::date(ctx.fixedCostDate), ctx.costBranch));
+    cdsItemReti.setData(screen_.costServer().call(
+        "GetItemReti", ctx.branchCode, ctx.serviceCode,
+        Variant::date(Consiste::PriDiaMes(screen_.selectedDay())), ctx.calcMode,
+        ctx.useFixedCostDate, Variant::date(ctx.fixedCostDate), ctx.costBranch));
   }
-  cdsItemReti.setFilter(dateFilter("DTCARDAPIO", fieldDate(ds, "DTCARDAPIO")));
+  cdsItemReti.setFilter(screen::dateFilter("DTCARDAPIO", fieldDate(ds, "DTCARDAPIO")));
   cdsItemReti.setFiltered(true);
-  Atualiza_Custo();
+  screen_.refreshCostPanel();
 }
 
-std::string TfrmAnaCustRevRec::cdsRealizadoDTCARDAPIOGetText(const platform::Field& sender, bool) {
+std::string Realized::cdsRealizadoDTCARDAPIOGetText(const platform::Field& sender, bool) {
   if (sender.isNull()) return "";
   return platform::formatDateTime("ddddd ddd", sender.asDateTime());
 }
 
-void TfrmAnaCustRevRec::cdsRealizadoBeforeDelete(platform::ClientDataSet&) {
+void Realized::cdsRealizadoBeforeDelete(platform::ClientDataSet&) {
   throw platform::Abort();
 }
 
-void TfrmAnaCustRevRec::cdsItemRetiBeforeDelete(platform::ClientDataSet&) {
+void Realized::cdsItemRetiBeforeDelete(platform::ClientDataSet&) {
   throw platform::Abort();
 }
 
-void TfrmAnaCustRevRec::cdsPlanRealBeforeDelete(platform::ClientDataSet&) {
+void Realized::cdsPlanRealBeforeDelete(platform::ClientDataSet&) {
   throw platform::Abort();
 }
 
-}  // namespace screen
+}  // namespace realized

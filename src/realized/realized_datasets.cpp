@@ -1,13 +1,15 @@
 // Definitions of the realized-cost datasets and the controls of "Realizado" and
 // "Acompanhamento".
-#include "screen/ana_cust_rev_rec.h"
+#include "realized/realized.h"
 #include "screen/field_defs.h"
 
-namespace screen {
+namespace realized {
 
 using platform::FieldKind;
 using platform::FieldType;
 using namespace platform::ui;
+using screen::costField;
+using screen::defineFields;
 
 namespace {
 
@@ -46,7 +48,8 @@ constexpr Alignment R = Alignment::Right;
 
 }  // namespace
 
-void TfrmAnaCustRevRec::defineRealizedDatasets() {
+Realized::Realized(screen::ScreenServices& services)
+    : screen_(services), ctx(services.context()), msgPadrao(services.messages()) {
   defineFields(
       cdsRealizado,
       {
@@ -98,8 +101,10 @@ void TfrmAnaCustRevRec::defineRealizedDatasets() {
   cdsPlanReal.setIndexName("OrdenaData");
 }
 
-void TfrmAnaCustRevRec::buildRealizedControls() {
-  dbgRealizado = &makeGrid(*this, "dbgRealizado", tshRealizado, &dtsRealizado,
+void Realized::buildControls() {
+  Form& form = screen_.form();
+  TabSheet* tshRealizado = &screen_.page(screen::Page::Realizado);
+  dbgRealizado = &makeGrid(form, "dbgRealizado", tshRealizado, &dtsRealizado,
                            {{"DTCARDAPIO", "Data Retirada", 110, L},
                             {"QTCOMEFETCAR", "Comensais", kDefault, R},
                             {"QtdePerc", "Per Capita", 90, R},
@@ -110,10 +115,10 @@ void TfrmAnaCustRevRec::buildRealizedControls() {
                            true);
   dbgRealizado->setAlign(Align::Top);
   dbgRealizado->setHeight(106);
-  splRealizado = &create<Splitter>("splRealizado", tshRealizado);
+  splRealizado = &form.create<Splitter>("splRealizado", tshRealizado);
   splRealizado->setAlign(Align::Top);
   splRealizado->setHeight(4);
-  dbgProdReal = &makeGrid(*this, "dbgProdReal", tshRealizado, &dtsItemReti,
+  dbgProdReal = &makeGrid(form, "dbgProdReal", tshRealizado, &dtsItemReti,
                           {{"NMPRODUTO", "Nome do Produto", 233, L},
                            {"SGUNIDADE", "UN", kDefault, L},
                            {"QtdePerc", "Per Capita", 80, R},
@@ -123,7 +128,7 @@ void TfrmAnaCustRevRec::buildRealizedControls() {
                           true);
   dbgProdReal->setAlign(Align::Client);
 
-  dbgPlanReal = &makeGrid(*this, "dbgPlanReal", tshPlanReal, &dtsPlanReal,
+  dbgPlanReal = &makeGrid(form, "dbgPlanReal", &screen_.page(screen::Page::PlanReal), &dtsPlanReal,
                           {{"DTCARDAPIO", "Data", 110, L},
                            {"QTCOMENSAIS", "Comensais", kDefault, R},
                            {"VRCUSTOPER", "Custo Per Capita", 86, R},
@@ -136,4 +141,4 @@ void TfrmAnaCustRevRec::buildRealizedControls() {
   dbgPlanReal->setDefaultDrawing(false);
 }
 
-}  // namespace screen
+}  // namespace realized

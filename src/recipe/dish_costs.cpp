@@ -1,16 +1,30 @@
 // Dishes of the day: each dish's cost from its recipe products, its season share and warnings,
 // and the product list following the current dish.
+#include <string>
+
 #include "platform/consiste.h"
-#include "screen/ana_cust_rev_rec.h"
+#include "recipe/recipe.h"
 #include "screen/dataset_helpers.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace recipe {
 
 using platform::ClientDataSet;
 using platform::Variant;
+using screen::ControlsSuspended;
+using screen::Detached;
+using screen::fieldText;
 
-void TfrmAnaCustRevRec::cdsCardapioCalcFields(ClientDataSet& ds) {
+namespace {
+
+// The product-list filter of a dish.
+std::string dishFilter(const std::string& dish, const std::string& dishBranch) {
+  return "CDPRATO = '" + dish + "'" + " AND CDFILAUXPRAT = " + "'" + dishBranch + "'";
+}
+
+}  // namespace
+
+void Recipe::cdsCardapioCalcFields(ClientDataSet& ds) {
   const std::string dish = ds.fieldByName("CDPRATO").asString();
   const std::string dishBranch = ds.fieldByName("CDFILAUXPRAT").asString();
   const Variant menuDay = Variant::date(ds.fieldByName("DTCARDAPIO").asDateTime());
@@ -35,7 +49,7 @@ void TfrmAnaCustRevRec::cdsCardapioCalcFields(ClientDataSet& ds) {
   // While the whole month is being loaded only the warnings are needed.
   if (!ds.filtered() || !cdsProduto.active()) return;
 
-  const bool clientDiners = fieldText(cdsParamFilial, "IDCOMCUSPERC") == "C";
+  const bool clientDiners = fieldText(screen_.paramFilial(), "IDCOMCUSPERC") == "C";
   const double dayDiners = ds.fieldByName(clientDiners ? "QTCLIESTICAR" : "QTCOMESTICAR").asFloat();
   ds.fieldByName("NrComeClie").setAsFloat(dayDiners);
 
@@ -82,16 +96,13 @@ void TfrmAnaCustRevRec::cdsCardapioCalcFields(ClientDataSet& ds) {
             : 0.0;
     ds.fieldByName("PercSafra").setAsFloat(share);
 
-    qrySinaSafra.Close();
-    qrySinaSafra.ParamByName("P_PERCSAFRA").setAsFloat(share);
-    qrySinaSafra.Open();
-    if (!qrySinaSafra.IsEmpty() && !qrySinaSafra.FieldByName("NRCORSINSAFR").isNull())
-      ds.fieldByName("Safra").setAsFloat(qrySinaSafra.FieldByName("NRCORSINSAFR").asFloat());
+    if (const platform::Field* colour = seasonBandColour(share))
+      ds.fieldByName("Safra").setAsFloat(colour->asFloat());
   }
   cdsProduto.setFiltered(false);
 }
 
-void TfrmAnaCustRevRec::dtsCardapioDataChange(platform::DataSource&, const platform::Field*) {
+void Recipe::dtsCardapioDataChange(platform::DataSource&, const platform::Field*) {
   if (!cdsProduto.active()) return;
   ControlsSuspended suspended(cdsProduto);
   cdsProduto.setFilter(
@@ -100,15 +111,15 @@ void TfrmAnaCustRevRec::dtsCardapioDataChange(platform::DataSource&, const platf
   suspended.resume();
 }
 
-void TfrmAnaCustRevRec::cdsCardapioAfterScroll(ClientDataSet&) {
+void Recipe::cdsCardapioAfterScroll(ClientDataSet&) {
   refreshRecipeKeyHint();
 }
 
-void TfrmAnaCustRevRec::dbnPadraoClick(platform::ui::NavigateButton) {
+void Recipe::dbnPadraoClick(platform::ui::NavigateButton) {
   refreshRecipeKeyHint();
 }
 
-void TfrmAnaCustRevRec::refreshRecipeKeyHint() {
+void Recipe::refreshRecipeKeyHint() {
   const std::string kind = fieldText(cdsProduto, "TIPO");
   if (kind.empty()) {
     Label18->setCaption(msgPadrao.Msg("RECELABELVAZIA"));
@@ -119,4 +130,4 @@ void TfrmAnaCustRevRec::refreshRecipeKeyHint() {
   }
 }
 
-}  // namespace screen
+}  // namespace recipe

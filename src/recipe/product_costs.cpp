@@ -5,12 +5,13 @@
 #include "platform/consiste.h"
 #include "platform/date.h"
 #include "platform/format.h"
-#include "screen/ana_cust_rev_rec.h"
+#include "recipe/recipe.h"
 #include "screen/dataset_helpers.h"
 
-namespace screen {
+namespace recipe {
 
 using platform::ClientDataSet;
+using screen::fieldFloat;
 
 namespace {
 
@@ -25,7 +26,7 @@ int seasonDigit(const std::string& seasons, int month) {
 
 }  // namespace
 
-void TfrmAnaCustRevRec::cdsProdutoCalcFields(ClientDataSet& ds) {
+void Recipe::cdsProdutoCalcFields(ClientDataSet& ds) {
   // The dish whose products are shown; while a dish row is being costed, that row.
   const double dishDiners = fieldFloat(cdsCardapio, "COMENSPRATO");
   const double dayDiners = fieldFloat(cdsCardapio, "QTCOMESTICAR");
@@ -50,17 +51,17 @@ void TfrmAnaCustRevRec::cdsProdutoCalcFields(ClientDataSet& ds) {
       .setAsFloat(dayDiners > 0 ? Consiste::RoundDec(total / dayDiners, 5) : 0.0);
 }
 
-void TfrmAnaCustRevRec::cdsProdutoAfterOpen(ClientDataSet& ds) {
+void Recipe::cdsProdutoAfterOpen(ClientDataSet& ds) {
   ctx.recipeKind = ds.isEmpty() ? std::string() : ds.fieldByName("TIPO").asString();
 }
 
-std::string TfrmAnaCustRevRec::cdsProdutoQTDEBRUTAGetText(const platform::Field& sender, bool) {
+std::string Recipe::cdsProdutoQTDEBRUTAGetText(const platform::Field& sender, bool) {
   if (sender.isNull()) return "";
   return platform::formatFloat("#,##0.00000", sender.asFloat()) + " " +
          sender.dataSet().fieldByName("SGUNIDPROD").asString();
 }
 
-std::string TfrmAnaCustRevRec::cdsProdutoTIPOGetText(const platform::Field& sender, bool) {
+std::string Recipe::cdsProdutoTIPOGetText(const platform::Field& sender, bool) {
   const std::string kind = sender.asString();
   if (kind == "P") return msgPadrao.Msg("receP");
   if (kind == "L") return msgPadrao.Msg("receL");
@@ -68,4 +69,4 @@ std::string TfrmAnaCustRevRec::cdsProdutoTIPOGetText(const platform::Field& send
   return "";
 }
 
-}  // namespace screen
+}  // namespace recipe

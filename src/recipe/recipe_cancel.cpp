@@ -1,16 +1,19 @@
 // The cancel action: drops the open row edit, the open diners edit or the pending product
 // changes, in that order of precedence.
 #include "platform/messages.h"
-#include "screen/ana_cust_rev_rec.h"
+#include "recipe/recipe.h"
 #include "screen/dataset_helpers.h"
 #include "screen/scope_guard.h"
 
-namespace screen {
+namespace recipe {
 
 using platform::DataSetState;
 using platform::Variant;
+using screen::Finally;
+using screen::isEditing;
+using screen::ToolButton;
 
-void TfrmAnaCustRevRec::sbtCancelaClick() {
+void Recipe::sbtCancelaClick() {
   if (isEditing(cdsProduto)) {
     cdsProduto.cancel();
     return;
@@ -28,24 +31,25 @@ void TfrmAnaCustRevRec::sbtCancelaClick() {
       cdsCardapio.locate("CDFILIAL;CDSERVFILI;CDPRATO;CDFILAUXPRAT;DTCARDAPIO", dish,
                          {.caseInsensitive = true});
     });
-    cdsCardapio.setFilter(dateFilter("DTCARDAPIO", selectedDay()));
+    cdsCardapio.setFilter(screen::dateFilter("DTCARDAPIO", screen_.selectedDay()));
     cdsCardapio.setFiltered(true);
     return;
   }
-  if (sbtCancela->enabled() &&
+  if (screen_.toolButton(ToolButton::Cancela).enabled() &&
       msgPadrao.ShowMsg("cancela", platform::DialogType::Confirmation, platform::mbYesNo,
-                        helpContext()) == platform::mrYes) {
+                        screen_.form().helpContext()) == platform::mrYes) {
     cdsProduto.cancelUpdates();
-    Habilita(!isEditing(cdsProduto) && cdsProduto.changeCount() == 0);
+    screen_.Habilita(!isEditing(cdsProduto) && cdsProduto.changeCount() == 0);
   }
 }
 
-void TfrmAnaCustRevRec::mnuCancelarClick() {
-  if (sbtCancela->enabled()) {
-    sbtCancela->click();
+void Recipe::mnuCancelarClick() {
+  platform::ui::Button& cancel = screen_.toolButton(ToolButton::Cancela);
+  if (cancel.enabled()) {
+    cancel.click();
   } else {
-    sbtSair->click();
+    screen_.toolButton(ToolButton::Sair).click();
   }
 }
 
-}  // namespace screen
+}  // namespace recipe

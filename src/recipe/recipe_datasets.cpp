@@ -1,11 +1,14 @@
-// Definitions of the dish and recipe-product datasets and the product search lists.
-#include "screen/ana_cust_rev_rec.h"
+// Definitions of the dish and recipe-product datasets, the product search lists and the season
+// bands.
+#include "recipe/recipe.h"
 #include "screen/field_defs.h"
 
-namespace screen {
+namespace recipe {
 
 using platform::FieldKind;
 using platform::FieldType;
+using screen::costField;
+using screen::defineFields;
 
 namespace {
 
@@ -14,11 +17,12 @@ constexpr FieldType T = FieldType::Text;
 constexpr FieldType F = FieldType::Float;
 constexpr FieldType FT = FieldType::FixedText;
 constexpr FieldType DT = FieldType::DateTime;
-constexpr const char* kCost = kCostFormat;
+constexpr const char* kCost = screen::kCostFormat;
 
 }  // namespace
 
-void TfrmAnaCustRevRec::defineRecipeDatasets() {
+Recipe::Recipe(screen::ScreenServices& services)
+    : screen_(services), ctx(services.context()), msgPadrao(services.messages()) {
   defineFields(cdsCardapio,
                {
                    {.name = "NMPRATO", .type = T, .size = 40, .label = "Nome do Prato"},
@@ -150,6 +154,23 @@ void TfrmAnaCustRevRec::defineRecipeDatasets() {
   qryPesqProd.SQL_MSSQL = qryPesqProd.SQL;
   qryPesqProd.SQL_IB = qryPesqProd.SQL;
   qryPesqProdCDARVPROD = &qryPesqProd.addField("CDARVPROD", T, 20);
+
+  qrySinaSafra.SQL =
+      "SELECT NMSINASAFRA, NRCORSINSAFR FROM SINASAFRA WHERE VRLIMINFSAFR < :P_PERCSAFRA AND "
+      "VRLIMSUPSAFR >= :P_PERCSAFRA OR :P_PERCSAFRA = 0 AND VRLIMINFSAFR = :P_PERCSAFRA";
+  qrySinaSafra.SQL_ORACLE = qrySinaSafra.SQL;
+  qrySinaSafra.SQL_MSSQL = qrySinaSafra.SQL;
+  qrySinaSafra.SQL_IB = qrySinaSafra.SQL;
+  qrySinaSafra.addField("NMSINASAFRA", FieldType::Text, 0);
+  qrySinaSafra.addField("NRCORSINSAFR", F);
 }
 
-}  // namespace screen
+const platform::Field* Recipe::seasonBandColour(double percent) {
+  qrySinaSafra.Close();
+  qrySinaSafra.ParamByName("P_PERCSAFRA").setAsFloat(percent);
+  qrySinaSafra.Open();
+  if (qrySinaSafra.IsEmpty() || qrySinaSafra.FieldByName("NRCORSINSAFR").isNull()) return nullptr;
+  return &qrySinaSafra.FieldByName("NRCORSINSAFR");
+}
+
+}  // namespace recipe

@@ -3,13 +3,18 @@
 #include <cctype>
 #include <string>
 
-#include "screen/ana_cust_rev_rec.h"
+#include "recipe/recipe.h"
 #include "screen/dataset_helpers.h"
 #include "screen/grid_paint.h"
 
-namespace screen {
+namespace recipe {
 
 using namespace platform::ui;
+using screen::drawCellText;
+using screen::fieldText;
+using screen::isZeroCostAlertMode;
+using screen::kWarningRed;
+using screen::startCell;
 
 namespace {
 
@@ -21,8 +26,8 @@ std::string upper(std::string text) {
 
 }  // namespace
 
-void TfrmAnaCustRevRec::dbgCardapioDrawColumnCell(Canvas& canvas, const Rect& rect, int,
-                                                  Column& column, GridDrawState state) {
+void Recipe::dbgCardapioDrawColumnCell(Canvas& canvas, const Rect& rect, int, Column& column,
+                                       GridDrawState state) {
   const bool selected = startCell(canvas, rect, state);
   if (!selected && ctx.isBranchModule &&
       (fieldText(cdsCardapio, "IDCUSTODESATU") == "S" ||
@@ -38,8 +43,8 @@ void TfrmAnaCustRevRec::dbgCardapioDrawColumnCell(Canvas& canvas, const Rect& re
   }
 }
 
-void TfrmAnaCustRevRec::dbgPratoDrawColumnCell(Canvas& canvas, const Rect& rect, int,
-                                               Column& column, GridDrawState state) {
+void Recipe::dbgPratoDrawColumnCell(Canvas& canvas, const Rect& rect, int, Column& column,
+                                    GridDrawState state) {
   const bool selected = startCell(canvas, rect, state);
   if (!selected && ctx.isBranchModule &&
       (fieldText(cdsProduto, "IDCUSTODESATU") == "S" ||
@@ -54,10 +59,10 @@ void TfrmAnaCustRevRec::dbgPratoDrawColumnCell(Canvas& canvas, const Rect& rect,
     const int64_t digit = season.isNull() ? 0 : season.asInteger();
     // Any other value leaves the cell blank in the background of the row.
     if (digit >= 1 && digit <= 3)
-      canvas.setBrushColor(
-          Color::fromNumber(cdsParamPlaneja.fieldByName(kSeasonColours[digit - 1]).asLargeInt()));
+      canvas.setBrushColor(Color::fromNumber(
+          screen_.paramPlaneja().fieldByName(kSeasonColours[digit - 1]).asLargeInt()));
     canvas.fillRect(rect);
   }
 }
 
-}  // namespace screen
+}  // namespace recipe

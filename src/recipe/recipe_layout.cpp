@@ -1,7 +1,7 @@
 // Controls of the "Matéria Prima" sub-page and the popup menu of its two grids.
-#include "screen/ana_cust_rev_rec.h"
+#include "recipe/recipe.h"
 
-namespace screen {
+namespace recipe {
 
 using namespace platform::ui;
 
@@ -30,12 +30,14 @@ constexpr Alignment R = Alignment::Right;
 
 }  // namespace
 
-void TfrmAnaCustRevRec::buildRecipeControls() {
-  Panel& dishPanel = create<Panel>("panCardapio", tshMatPrima);
+void Recipe::buildControls() {
+  Form& form = screen_.form();
+  TabSheet* tshMatPrima = &screen_.page(screen::Page::MatPrima);
+  Panel& dishPanel = form.create<Panel>("panCardapio", tshMatPrima);
   dishPanel.setAlign(Align::Top);
   dishPanel.setHeight(110);
 
-  dbgCardapio = &create<DBGrid>("dbgCardapio", &dishPanel);
+  dbgCardapio = &form.create<DBGrid>("dbgCardapio", &dishPanel);
   dbgCardapio->setAlign(Align::Client);
   dbgCardapio->setColor(clInfoBk);
   dbgCardapio->setDataSource(&dtsCardapio);
@@ -53,10 +55,10 @@ void TfrmAnaCustRevRec::buildRecipeControls() {
               {"Safra", "Safra", 30, L, R},
               {"PercSafra", "", 80, R, R}});
 
-  panNavigator = &create<Panel>("panNavigator", &dishPanel);
+  panNavigator = &form.create<Panel>("panNavigator", &dishPanel);
   panNavigator->setAlign(Align::Bottom);
   panNavigator->setHeight(24);
-  dbnPadrao = &create<DBNavigator>("dbnPadrao", panNavigator);
+  dbnPadrao = &form.create<DBNavigator>("dbnPadrao", panNavigator);
   dbnPadrao->setDataSource(&dtsCardapio);
   dbnPadrao->setVisibleButtons(
       {NavigateButton::First, NavigateButton::Prior, NavigateButton::Next, NavigateButton::Last});
@@ -64,31 +66,31 @@ void TfrmAnaCustRevRec::buildRecipeControls() {
       {"Primeiro prato do dia", "Prato anterior", "Próximo prato", "Último prato do dia"});
   dbnPadrao->setShowHint(false);
   dbnPadrao->setBounds(2, 1, 96, 22);
-  dbtNome = &create<DBText>("dbtNome", panNavigator);
+  dbtNome = &form.create<DBText>("dbtNome", panNavigator);
   dbtNome->setDataSource(&dtsCardapio);
   dbtNome->setDataField("NMPRATO");
   dbtNome->setFontBold(true);
   dbtNome->setBounds(104, 4, 260, 16);
-  dbtTipoRece = &create<DBText>("dbtTipoRece", panNavigator);
+  dbtTipoRece = &form.create<DBText>("dbtTipoRece", panNavigator);
   dbtTipoRece->setDataSource(&dtsProduto);
   dbtTipoRece->setDataField("TIPO");
   dbtTipoRece->setFontBold(true);
   dbtTipoRece->setBounds(370, 4, 150, 16);
-  lblInfCardapio = &create<Label>("lblInfCardapio", panNavigator);
+  lblInfCardapio = &form.create<Label>("lblInfCardapio", panNavigator);
   lblInfCardapio->setCaption("F3 = Editar Comens.; CTRL+ENTER = Confirmar; ESC = Cancelar");
   lblInfCardapio->setBounds(526, 4, 250, 16);
 
-  splMatPrim = &create<Splitter>("splMatPrim", tshMatPrima);
+  splMatPrim = &form.create<Splitter>("splMatPrim", tshMatPrima);
   splMatPrim->setAlign(Align::Top);
   splMatPrim->setHeight(6);
 
-  Label18 = &create<Label>("Label18", tshMatPrima);
+  Label18 = &form.create<Label>("Label18", tshMatPrima);
   Label18->setAlign(Align::Bottom);
   Label18->setCaption(
       "INSERT = Incluir Produto; CTRL+DEL = Excluir Produto; CTRL+T = Trocar Ingrediente; "
       "CTRL+ENTER = Confirmar; ESC = Cancelar");
 
-  dbgPrato = &create<DBGrid>("dbgPrato", tshMatPrima);
+  dbgPrato = &form.create<DBGrid>("dbgPrato", tshMatPrima);
   dbgPrato->setAlign(Align::Client);
   dbgPrato->setColor(clInfoBk);
   dbgPrato->setDataSource(&dtsProduto);
@@ -111,8 +113,9 @@ void TfrmAnaCustRevRec::buildRecipeControls() {
               {"custoPercDia", "Custo Per Capita Dia", 108, L, R}});
 }
 
-void TfrmAnaCustRevRec::buildPopupMenu() {
-  pmnToolBar = &create<PopupMenu>("pmnToolBar");
+void Recipe::buildPopupMenu() {
+  Form& form = screen_.form();
+  pmnToolBar = &form.create<PopupMenu>("pmnToolBar");
   pmnToolBar->setAutoPopup(false);
   const struct {
     MenuItem** item;
@@ -129,7 +132,7 @@ void TfrmAnaCustRevRec::buildPopupMenu() {
       {&mnuCancelar, "mnuCancelar", "Cancelar", ShortCut(VK_ESCAPE)},
   };
   for (const auto& it : items) {
-    *it.item = &create<MenuItem>(it.name);
+    *it.item = &form.create<MenuItem>(it.name);
     (*it.item)->setCaption(it.caption);
     (*it.item)->setShortCut(it.shortCut);
     pmnToolBar->add(**it.item);
@@ -140,4 +143,4 @@ void TfrmAnaCustRevRec::buildPopupMenu() {
   dbgPrato->setPopupMenu(pmnToolBar);
 }
 
-}  // namespace screen
+}  // namespace recipe

@@ -73,7 +73,7 @@ void TfrmAnaCustRevRec::FormActivate() {
 
     cdsCustoPadrao.setData(netCustoServ->call("GetCustoPadrao", ctx.branchCode, ctx.serviceCode,
                                               Variant::date(monthFirst)));
-    nedCustoPadrao->SetNumber(cdsCustoPadrao.fieldByName("VRCUSTPADR").asFloat());
+    cost.nedCustoPadrao->SetNumber(cdsCustoPadrao.fieldByName("VRCUSTPADR").asFloat());
 
     const std::string previousWorkTable = ctx.workTableId;
     ctx.workTableId.clear();
@@ -100,12 +100,12 @@ void TfrmAnaCustRevRec::FormActivate() {
 
     const double day = selectedDay();
     try {
-      cdsTrabCusto.setData(trabCusto[1]);
+      cost.cdsTrabCusto.setData(trabCusto[1]);
     } catch (...) {
-      if (cdsTrabCusto.active()) cdsTrabCusto.locate("DTDATA", Variant::date(day));
+      if (cost.cdsTrabCusto.active()) cost.cdsTrabCusto.locate("DTDATA", Variant::date(day));
       throw;
     }
-    cdsTrabCusto.locate("DTDATA", Variant::date(day));
+    cost.cdsTrabCusto.locate("DTDATA", Variant::date(day));
 
     if (shell.ModuloAtiv() != 81) cdsPreCotDesatu.setData(trabCusto[2]);
 

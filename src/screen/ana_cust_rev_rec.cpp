@@ -1,5 +1,7 @@
 #include "screen/ana_cust_rev_rec.h"
 
+#include <stdexcept>
+
 #include "platform/format.h"
 #include "remote/host_services.h"
 #include "screen/connections.h"
@@ -38,12 +40,6 @@ TfrmAnaCustRevRec::TfrmAnaCustRevRec() : TfrmPadrParam("frmAnaCustRevRec", "RCX0
 
   createConnections();
   defineParameterDatasets();
-  defineDailyCostTable();
-  defineRecipeDatasets();
-  defineConsumptionDatasets();
-  defineRealizedDatasets();
-  defineExceptionDatasets();
-  defineChartDatasets();
   buildLayout();
   wireEvents();
   FormCreate();
@@ -95,21 +91,21 @@ void TfrmAnaCustRevRec::FormCreate() {
   }
 
   for (platform::ClientDataSet* local :
-       {&cdsTotalMes, &cdsGrafCust, &cdsGrafPlanReal, &cdsCustoAcum, &cdsPlanReal, &cdsProdutoAux})
+       {&cost.cdsTotalMes, &charts.cdsGrafCust, &charts.cdsGrafPlanReal, &charts.cdsCustoAcum,
+        &realized.cdsPlanReal, &recipe.cdsProdutoAux})
     local->createDataSet();
 
-  for (platform::Field* code :
-       {cdsProdutoCDARVPROD, qryPesqProdCDARVPROD, cdsPesqProdCDARVPROD, cdsPesqProdOpcCDARVPROD})
+  for (platform::Field* code : {recipe.cdsProdutoCDARVPROD, recipe.qryPesqProdCDARVPROD,
+                                recipe.cdsPesqProdCDARVPROD, recipe.cdsPesqProdOpcCDARVPROD})
     code->setEditMask(remote::hostShell().DBPict(0));
 }
 
 void TfrmAnaCustRevRec::FormResize() {
-  subPanCusto->setLeft((panCusto->width() - subPanCusto->width()) / 2);
+  cost.subPanCusto->setLeft((cost.panCusto->width() - cost.subPanCusto->width()) / 2);
 }
 
 double TfrmAnaCustRevRec::selectedDay() const {
-  if (!cdsTrabCusto.active()) return 0;
-  return cdsTrabCusto.fieldByName("DTDATA").asDateTime();
+  return cost.selectedDay();
 }
 
 double TfrmAnaCustRevRec::costDate() const {
@@ -124,20 +120,48 @@ bool TfrmAnaCustRevRec::isMatPrimaSubPage() const {
   return pgcPlanejado->activePage() == tshMatPrima;
 }
 
-bool TfrmAnaCustRevRec::hasPendingRecipeChanges() const {
-  using platform::DataSetState;
-  const DataSetState produto = cdsProduto.state();
-  const DataSetState cardapio = cdsCardapio.state();
-  return produto == DataSetState::Edit || produto == DataSetState::Insert ||
-         (cdsProduto.active() && cdsProduto.changeCount() > 0) || cardapio == DataSetState::Edit ||
-         (cdsCardapio.active() && cdsCardapio.changeCount() > 0);
+platform::ui::TabSheet* TfrmAnaCustRevRec::Services::sheet(Page which) const {
+  platform::ui::TabSheet* const sheets[] = {
+      form_.tshPlanejado, form_.tshRealizado, form_.tshPlanReal, form_.tshProdCustZero,
+      form_.tshCotDesatu, form_.tshAnaCusto,  form_.tshMatPrima, form_.tshConsumoServico,
+  };
+  return sheets[static_cast<size_t>(which)];
 }
 
-std::string TfrmAnaCustRevRec::dishFilter(const std::string& dish, const std::string& dishBranch) {
-  return "CDPRATO = '" + dish + "'" + " AND CDFILAUXPRAT = " + "'" + dishBranch + "'";
+platform::ui::TabSheet& TfrmAnaCustRevRec::Services::page(Page which) {
+  platform::ui::TabSheet* found = sheet(which);
+  if (found == nullptr) throw std::logic_error("The form's pages are not built yet");
+  return *found;
 }
 
-std::string TfrmAnaCustRevRec::dateFilter(const std::string& fieldName, double day) {
+bool TfrmAnaCustRevRec::Services::isActive(Page which) const {
+  const platform::ui::TabSheet* found = sheet(which);
+  if (found == nullptr) return false;
+  switch (which) {
+    case Page::AnaCusto:
+    case Page::MatPrima:
+    case Page::ConsumoServico:
+      return form_.pgcPlanejado->activePage() == found;
+    default:
+      return form_.pgcPadrao->activePage() == found;
+  }
+}
+
+platform::ui::Button& TfrmAnaCustRevRec::Services::toolButton(ToolButton which) {
+  switch (which) {
+    case ToolButton::Confirma:
+      return *form_.sbtConfirma;
+    case ToolButton::Cancela:
+      return *form_.sbtCancela;
+    case ToolButton::Calcula:
+      return *form_.sbtCalcula;
+    case ToolButton::Sair:
+      break;
+  }
+  return *form_.sbtSair;
+}
+
+std::string dateFilter(const std::string& fieldName, double day) {
   return fieldName + " = '" + platform::shortDate(day) + "'";
 }
 

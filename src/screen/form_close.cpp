@@ -32,10 +32,10 @@ void TfrmAnaCustRevRec::FormClose(CloseAction& action) {
 }
 
 void TfrmAnaCustRevRec::FormKeyPress(char32_t& key) {
-  if (isPlannedPage() && isMatPrimaSubPage() && hasPendingRecipeChanges()) {
+  if (isPlannedPage() && isMatPrimaSubPage() && recipe.hasPendingRecipeChanges()) {
     if (key == 27) {
       key = 0;
-      sbtCancelaClick();
+      recipe.sbtCancelaClick();
     }
     return;
   }

@@ -30,22 +30,42 @@ void moveCursor(ClientDataSet& ds, NavigateButton button) {
   }
 }
 
+// Adapters from a subsystem's handler to the component's event signature.
+template <class S>
+auto dataSetEvent(S& subsystem, void (S::*handler)(ClientDataSet&)) {
+  return [&subsystem, handler](ClientDataSet& ds) { (subsystem.*handler)(ds); };
+}
+
+template <class S>
+auto getText(S& subsystem, std::string (S::*handler)(const Field&, bool)) {
+  return [&subsystem, handler](const Field& f, bool display) {
+    return (subsystem.*handler)(f, display);
+  };
+}
+
+template <class S>
+auto drawCell(S& subsystem, void (S::*handler)(Canvas&, const Rect&, int, Column&, GridDrawState)) {
+  return [&subsystem, handler](Canvas& canvas, const Rect& rect, int col, Column& column,
+                               GridDrawState state) {
+    (subsystem.*handler)(canvas, rect, col, column, state);
+  };
+}
+
+template <class S>
+auto mouseUp(S& subsystem, void (S::*handler)(MouseButton, ShiftState, int, int)) {
+  return [&subsystem, handler](MouseButton b, ShiftState s, int x, int y) {
+    (subsystem.*handler)(b, s, x, y);
+  };
+}
+
 }  // namespace
 
 void TfrmAnaCustRevRec::wireEvents() {
-  auto dataSetEvent = [this](void (TfrmAnaCustRevRec::*handler)(ClientDataSet&)) {
-    return [this, handler](ClientDataSet& ds) { (this->*handler)(ds); };
-  };
-  auto getText = [this](std::string (TfrmAnaCustRevRec::*handler)(const Field&, bool)) {
-    return [this, handler](const Field& f, bool display) { return (this->*handler)(f, display); };
-  };
-  auto drawCell = [this](void (TfrmAnaCustRevRec::*handler)(Canvas&, const Rect&, int, Column&,
-                                                            GridDrawState)) {
-    return [this, handler](Canvas& canvas, const Rect& rect, int col, Column& column,
-                           GridDrawState state) {
-      (this->*handler)(canvas, rect, col, column, state);
-    };
-  };
+  using consumption::Consumption;
+  using cost::CostAnalysis;
+  using exceptions::ExceptionLists;
+  using realized::Realized;
+  using recipe::Recipe;
 
   // Form and connections.
   onActivate = [this] { FormActivate(); };
@@ -58,78 +78,82 @@ void TfrmAnaCustRevRec::wireEvents() {
   pgcPadrao->onChange = [this] { pgcPadraoChange(); };
   pgcPlanejado->onChange = [this] { pgcPlanejadoChange(); };
   sbtCustos->onClick = [this] { sbtCustosClick(); };
-  sbtCalcula->onClick = [this] { sbtCalculaClick(); };
-  sbtCancela->onClick = [this] { sbtCancelaClick(); };
-  mnuCancelar->onClick = [this] { mnuCancelarClick(); };
+  sbtCalcula->onClick = [this] { cost.sbtCalculaClick(); };
+  sbtCancela->onClick = [this] { recipe.sbtCancelaClick(); };
+  recipe.mnuCancelar->onClick = [this] { recipe.mnuCancelarClick(); };
 
   // Daily cost table and day bar.
-  cdsTrabCusto.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsTrabCustoCalcFields);
-  cdsTrabCusto.afterOpen = dataSetEvent(&TfrmAnaCustRevRec::cdsTrabCustoAfterOpen);
-  cdsTrabCusto.beforeScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsTrabCustoBeforeScroll);
-  cdsTrabCusto.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsTrabCustoAfterScroll);
-  cdsTrabCusto.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsTrabCustoBeforeDelete);
-  cdsTrabCusto.fieldByName("DTDATA").onGetText =
-      getText(&TfrmAnaCustRevRec::cdsTrabCustoDTDATAGetText);
-  dbgTrabCusto->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgTrabCustoDrawColumnCell);
-  dbnCusto->action = [this](NavigateButton b) { moveCursor(cdsTrabCusto, b); };
-  dbnCusto->onClick = [this](NavigateButton b) { dbnCustoClick(b); };
-  for (DBEdit* box : {dbeVrTotPerc, dbeVrCustoMedio}) {
-    box->onKeyDown = [this](Key& key, ShiftState shift) { dbeVrTotPercKeyDown(key, shift); };
-    box->onKeyPress = [this](char32_t& key) { dbeVrTotPercKeyPress(key); };
+  ClientDataSet& trabCusto = cost.cdsTrabCusto;
+  trabCusto.onCalcFields = dataSetEvent(cost, &CostAnalysis::cdsTrabCustoCalcFields);
+  trabCusto.afterOpen = dataSetEvent(cost, &CostAnalysis::cdsTrabCustoAfterOpen);
+  trabCusto.beforeScroll = dataSetEvent(cost, &CostAnalysis::cdsTrabCustoBeforeScroll);
+  trabCusto.afterScroll = dataSetEvent(cost, &CostAnalysis::cdsTrabCustoAfterScroll);
+  trabCusto.beforeDelete = dataSetEvent(cost, &CostAnalysis::cdsTrabCustoBeforeDelete);
+  trabCusto.fieldByName("DTDATA").onGetText =
+      getText(cost, &CostAnalysis::cdsTrabCustoDTDATAGetText);
+  cost.dbgTrabCusto->onDrawColumnCell = drawCell(cost, &CostAnalysis::dbgTrabCustoDrawColumnCell);
+  cost.dbnCusto->action = [&trabCusto](NavigateButton b) { moveCursor(trabCusto, b); };
+  cost.dbnCusto->onClick = [this](NavigateButton b) { cost.dbnCustoClick(b); };
+  for (DBEdit* box : {cost.dbeVrTotPerc, cost.dbeVrCustoMedio}) {
+    box->onKeyDown = [this](Key& key, ShiftState shift) { cost.dbeVrTotPercKeyDown(key, shift); };
+    box->onKeyPress = [this](char32_t& key) { cost.dbeVrTotPercKeyPress(key); };
   }
 
   // Dishes and recipe products.
-  cdsCardapio.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsCardapioCalcFields);
-  cdsCardapio.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsCardapioAfterScroll);
-  dtsCardapio.onDataChange = [this](platform::DataSource& sender, const Field* field) {
-    dtsCardapioDataChange(sender, field);
+  recipe.cdsCardapio.onCalcFields = dataSetEvent(recipe, &Recipe::cdsCardapioCalcFields);
+  recipe.cdsCardapio.afterScroll = dataSetEvent(recipe, &Recipe::cdsCardapioAfterScroll);
+  recipe.dtsCardapio.onDataChange = [this](platform::DataSource& sender, const Field* field) {
+    recipe.dtsCardapioDataChange(sender, field);
   };
-  dbnPadrao->action = [this](NavigateButton b) { moveCursor(cdsCardapio, b); };
-  dbnPadrao->onClick = [this](NavigateButton b) { dbnPadraoClick(b); };
-  cdsProduto.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsProdutoCalcFields);
-  cdsProduto.afterOpen = dataSetEvent(&TfrmAnaCustRevRec::cdsProdutoAfterOpen);
-  cdsProduto.fieldByName("QTDEBRUTA").onGetText =
-      getText(&TfrmAnaCustRevRec::cdsProdutoQTDEBRUTAGetText);
-  cdsProduto.fieldByName("TIPO").onGetText = getText(&TfrmAnaCustRevRec::cdsProdutoTIPOGetText);
-  dbgTipoCons->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgTipoConsDrawColumnCell);
-  dbgConsPerc->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgConsPercDrawColumnCell);
-  dbgCardapio->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgCardapioDrawColumnCell);
-  dbgPrato->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgPratoDrawColumnCell);
-  dbgCardapio->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
-    dbgCardapioMouseUp(b, s, x, y);
-  };
-  dbgPrato->onMouseUp = [this](MouseButton b, ShiftState s, int x, int y) {
-    dbgPratoMouseUp(b, s, x, y);
-  };
+  recipe.dbnPadrao->action = [this](NavigateButton b) { moveCursor(recipe.cdsCardapio, b); };
+  recipe.dbnPadrao->onClick = [this](NavigateButton b) { recipe.dbnPadraoClick(b); };
+  recipe.cdsProduto.onCalcFields = dataSetEvent(recipe, &Recipe::cdsProdutoCalcFields);
+  recipe.cdsProduto.afterOpen = dataSetEvent(recipe, &Recipe::cdsProdutoAfterOpen);
+  recipe.cdsProduto.fieldByName("QTDEBRUTA").onGetText =
+      getText(recipe, &Recipe::cdsProdutoQTDEBRUTAGetText);
+  recipe.cdsProduto.fieldByName("TIPO").onGetText = getText(recipe, &Recipe::cdsProdutoTIPOGetText);
+  consumption.dbgTipoCons->onDrawColumnCell =
+      drawCell(consumption, &Consumption::dbgTipoConsDrawColumnCell);
+  consumption.dbgConsPerc->onDrawColumnCell =
+      drawCell(consumption, &Consumption::dbgConsPercDrawColumnCell);
+  recipe.dbgCardapio->onDrawColumnCell = drawCell(recipe, &Recipe::dbgCardapioDrawColumnCell);
+  recipe.dbgPrato->onDrawColumnCell = drawCell(recipe, &Recipe::dbgPratoDrawColumnCell);
+  recipe.dbgCardapio->onMouseUp = mouseUp(recipe, &Recipe::dbgCardapioMouseUp);
+  recipe.dbgPrato->onMouseUp = mouseUp(recipe, &Recipe::dbgPratoMouseUp);
 
   // Consumption.
-  cdsConsServ.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsConsServCalcFields);
-  cdsConsServ.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsConsServBeforeDelete);
-  cdsConsumo.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsConsumoCalcFields);
-  cdsConsumo.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsConsumoAfterScroll);
-  cdsConsumo.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsConsumoBeforeDelete);
-  Splitter2->onMoved = [this] { Splitter2Moved(); };
+  consumption.cdsConsServ.onCalcFields =
+      dataSetEvent(consumption, &Consumption::cdsConsServCalcFields);
+  consumption.cdsConsServ.beforeDelete =
+      dataSetEvent(consumption, &Consumption::cdsConsServBeforeDelete);
+  consumption.cdsConsumo.onCalcFields =
+      dataSetEvent(consumption, &Consumption::cdsConsumoCalcFields);
+  consumption.cdsConsumo.afterScroll =
+      dataSetEvent(consumption, &Consumption::cdsConsumoAfterScroll);
+  consumption.cdsConsumo.beforeDelete =
+      dataSetEvent(consumption, &Consumption::cdsConsumoBeforeDelete);
+  consumption.Splitter2->onMoved = [this] { consumption.Splitter2Moved(); };
 
   // Realized and planned versus realized.
-  cdsRealizado.afterOpen = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoAfterOpen);
-  cdsRealizado.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoCalcFields);
-  cdsRealizado.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoAfterScroll);
-  cdsRealizado.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsRealizadoBeforeDelete);
-  cdsRealizado.fieldByName("DTCARDAPIO").onGetText =
-      getText(&TfrmAnaCustRevRec::cdsRealizadoDTCARDAPIOGetText);
-  cdsItemReti.onCalcFields = dataSetEvent(&TfrmAnaCustRevRec::cdsItemRetiCalcFields);
-  cdsItemReti.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsItemRetiBeforeDelete);
-  cdsPlanReal.afterScroll = dataSetEvent(&TfrmAnaCustRevRec::cdsPlanRealAfterScroll);
-  cdsPlanReal.beforeDelete = dataSetEvent(&TfrmAnaCustRevRec::cdsPlanRealBeforeDelete);
-  cdsPlanReal.fieldByName("DTCARDAPIO").onGetText =
-      getText(&TfrmAnaCustRevRec::cdsPlanRealDTCARDAPIOGetText);
-  dbgPlanReal->onDrawColumnCell = drawCell(&TfrmAnaCustRevRec::dbgPlanRealDrawColumnCell);
+  realized.cdsRealizado.afterOpen = dataSetEvent(realized, &Realized::cdsRealizadoAfterOpen);
+  realized.cdsRealizado.onCalcFields = dataSetEvent(realized, &Realized::cdsRealizadoCalcFields);
+  realized.cdsRealizado.afterScroll = dataSetEvent(realized, &Realized::cdsRealizadoAfterScroll);
+  realized.cdsRealizado.beforeDelete = dataSetEvent(realized, &Realized::cdsRealizadoBeforeDelete);
+  realized.cdsRealizado.fieldByName("DTCARDAPIO").onGetText =
+      getText(realized, &Realized::cdsRealizadoDTCARDAPIOGetText);
+  realized.cdsItemReti.onCalcFields = dataSetEvent(realized, &Realized::cdsItemRetiCalcFields);
+  realized.cdsItemReti.beforeDelete = dataSetEvent(realized, &Realized::cdsItemRetiBeforeDelete);
+  realized.cdsPlanReal.afterScroll = dataSetEvent(realized, &Realized::cdsPlanRealAfterScroll);
+  realized.cdsPlanReal.beforeDelete = dataSetEvent(realized, &Realized::cdsPlanRealBeforeDelete);
+  realized.cdsPlanReal.fieldByName("DTCARDAPIO").onGetText =
+      getText(realized, &Realized::cdsPlanRealDTCARDAPIOGetText);
+  realized.dbgPlanReal->onDrawColumnCell = drawCell(realized, &Realized::dbgPlanRealDrawColumnCell);
 
   // Exception lists.
-  cdsProdCustZero.fieldByName("DTCARDAPIO").onGetText =
-      getText(&TfrmAnaCustRevRec::cdsProdCustZeroDTCARDAPIOGetText);
-  cdsProdCotDesatu.fieldByName("DTCONSPLAN").onGetText =
-      getText(&TfrmAnaCustRevRec::cdsProdCotDesatuDTCONSPLANGetText);
+  exceptions.cdsProdCustZero.fieldByName("DTCARDAPIO").onGetText =
+      getText(exceptions, &ExceptionLists::cdsProdCustZeroDTCARDAPIOGetText);
+  exceptions.cdsProdCotDesatu.fieldByName("DTCONSPLAN").onGetText =
+      getText(exceptions, &ExceptionLists::cdsProdCotDesatuDTCONSPLANGetText);
 }
 
 }  // namespace screen

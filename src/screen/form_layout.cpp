@@ -59,20 +59,22 @@ void TfrmAnaCustRevRec::buildLayout() {
   tshProdCustZero = &page(*this, "tshProdCustZero", pgcPadrao, "Produtos Custo Zero");
   tshCotDesatu = &page(*this, "tshCotDesatu", pgcPadrao, "Cotação Desatualizada");
 
-  buildDayBar();
+  cost.buildDayBar();
   pgcPlanejado = &create<PageControl>("pgcPlanejado", tshPlanejado);
   pgcPlanejado->setAlign(Align::Client);
   tshAnaCusto = &page(*this, "tshAnaCusto", pgcPlanejado, "Análise de Custo");
   tshMatPrima = &page(*this, "tshMatPrima", pgcPlanejado, "Matéria Prima");
   tshConsumoServico = &page(*this, "tshConsumoServico", pgcPlanejado, "Consumo por Serviço");
 
-  buildDailyCostGrid();
-  buildRecipeControls();
-  buildConsumptionControls();
-  buildRealizedControls();
-  buildExceptionControls();
-  buildCostPanel();
-  buildPopupMenu();
+  cost.buildDailyCostGrid();
+  recipe.buildControls();
+  consumption.buildControls();
+  realized.buildControls();
+  exceptions.buildControls();
+  cost.buildCostPanel();
+  charts.buildButtons(*cost.grbGraficos);
+  cost.buildCostFigures();
+  recipe.buildPopupMenu();
 }
 
 }  // namespace screen

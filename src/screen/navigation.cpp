@@ -21,25 +21,25 @@ void TfrmAnaCustRevRec::pgcPadraoChange() {
   if (page == tshRealizado) {
     remote::BusyAnimation& busy = remote::busyAnimation();
     Finally hide([&busy] { busy.DeactiveShowAvi(); });
-    if (!cdsRealizado.active()) {
+    if (!realized.cdsRealizado.active()) {
       busy.ActiveShowAvi(this, 6, msgPadrao.Msg("calculando_real"));
-      loadRealizado();
+      realized.loadRealizado();
     }
-    cdsRealizadoAfterScroll(cdsRealizado);
+    realized.cdsRealizadoAfterScroll(realized.cdsRealizado);
   } else if (page == tshPlanReal) {
-    Atualiza_PlanReal();
+    realized.Atualiza_PlanReal();
   } else if (page == tshPlanejado) {
-    cdsTrabCustoAfterScroll(cdsTrabCusto);
-    panSafra->setVisible(isMatPrimaSubPage());
+    cost.cdsTrabCustoAfterScroll(cost.cdsTrabCusto);
+    cost.panSafra->setVisible(isMatPrimaSubPage());
   } else if (page == tshProdCustZero) {
-    CarregaProdCustZero();
+    exceptions.CarregaProdCustZero();
   } else if (page == tshCotDesatu) {
-    CarregaCotDesatu();
+    exceptions.CarregaCotDesatu();
   }
   const bool exceptionPage = page == tshProdCustZero || page == tshCotDesatu;
   panCustZero->setEnabled(exceptionPage);
   sbtCustZero->setEnabled(exceptionPage);
-  Atualiza_Custo();
+  cost.Atualiza_Custo();
   panControle->setVisible(isPlannedPage() && isMatPrimaSubPage());
 }
 
@@ -57,25 +57,25 @@ void TfrmAnaCustRevRec::pgcPlanejadoChange() {
       ctx.firstActivation = true;
       FormActivate();
     }
-    cdsTrabCustoAfterScroll(cdsTrabCusto);
+    cost.cdsTrabCustoAfterScroll(cost.cdsTrabCusto);
   }
-  panSafra->setVisible(isMatPrimaSubPage());
+  cost.panSafra->setVisible(isMatPrimaSubPage());
   panControle->setVisible(isPlannedPage() && isMatPrimaSubPage());
 }
 
 void TfrmAnaCustRevRec::sbtCustosClick() {
   if (sbtCustos->down()) {
-    panCusto->setVisible(true);
+    cost.panCusto->setVisible(true);
     if (windowState() == platform::ui::WindowState::Maximized) {
-      subPanCusto->setLeft((panCusto->width() - subPanCusto->width()) / 2);
+      cost.subPanCusto->setLeft((cost.panCusto->width() - cost.subPanCusto->width()) / 2);
     } else {
       setWidth(788);
       centerOnScreen();
     }
   } else {
-    panCusto->setVisible(false);
+    cost.panCusto->setVisible(false);
   }
-  Atualiza_Custo();
+  cost.Atualiza_Custo();
   repaint();
 }
 
@@ -84,21 +84,23 @@ void TfrmAnaCustRevRec::Habilita(bool browsing) {
   sbtCancela->setEnabled(!browsing);
   sbtCalcula->setEnabled(browsing && ctx.recipeChanged);
   const Color labels = ctx.recipeChanged ? kRed : kBlack;
-  lblVrTotPerc->setFontColor(labels);
-  lblVrCustoMedio->setFontColor(labels);
+  cost.lblVrTotPerc->setFontColor(labels);
+  cost.lblVrCustoMedio->setFontColor(labels);
 
-  if (cdsCardapio.state() == DataSetState::Edit || !dbgPrato->enabled())
-    dbgPrato->setEnabled(browsing);
-  const DataSetState produto = cdsProduto.state();
-  if (produto == DataSetState::Edit || produto == DataSetState::Insert || !dbgCardapio->enabled())
-    dbgCardapio->setEnabled(browsing);
+  if (recipe.cdsCardapio.state() == DataSetState::Edit || !recipe.dbgPrato->enabled())
+    recipe.dbgPrato->setEnabled(browsing);
+  const DataSetState produto = recipe.cdsProduto.state();
+  if (produto == DataSetState::Edit || produto == DataSetState::Insert ||
+      !recipe.dbgCardapio->enabled())
+    recipe.dbgCardapio->setEnabled(browsing);
 
-  for (platform::ui::Control* c : std::initializer_list<platform::ui::Control*>{
-           tshAnaCusto, tshConsumoServico, tshRealizado, tshPlanReal, dbnPadrao, dbnCusto})
+  for (platform::ui::Control* c :
+       std::initializer_list<platform::ui::Control*>{tshAnaCusto, tshConsumoServico, tshRealizado,
+                                                     tshPlanReal, recipe.dbnPadrao, cost.dbnCusto})
     c->setEnabled(browsing);
 
-  mnuPost->setEnabled(true);
-  mnuCancelar->setEnabled(true);
+  recipe.mnuPost->setEnabled(true);
+  recipe.mnuCancelar->setEnabled(true);
 }
 
 }  // namespace screen

@@ -60,7 +60,7 @@ TEST_F(E2ETest, OpeningAMonthShowsTheServersDaysWithTheirRunningValues) {
           EXPECT_EQ(f.ctx.workTableId.size(), 10u);
           EXPECT_DOUBLE_EQ(f.ctx.blockDate, blockDateOf(branch));
           EXPECT_DOUBLE_EQ(f.ctx.blockDate, kDemoDay + 1);
-          ASSERT_EQ(f.cdsTrabCusto.recordCount(), 30);
+          ASSERT_EQ(f.cost.cdsTrabCusto.recordCount(), 30);
           const auto order = byDate(days, "DTDATA");
           std::map<std::string, std::vector<double>> expected;
           double acc = 0, accDiners = 0, material = 0, consumption = 0;
@@ -85,13 +85,13 @@ TEST_F(E2ETest, OpeningAMonthShowsTheServersDaysWithTheirRunningValues) {
             expected["VRCUSTOMEDIO"].push_back(accDiners == 0 ? 0 : R5(acc / accDiners));
           }
           for (const auto& [field, values] : expected) {
-            const auto shown = numbers(f.cdsTrabCusto, field);
+            const auto shown = numbers(f.cost.cdsTrabCusto, field);
             ASSERT_EQ(shown.size(), values.size());
             for (size_t i = 0; i < values.size(); ++i)
               EXPECT_NEAR(shown[i], values[i], 1e-9) << branch << " " << field << " day " << i + 1;
           }
-          EXPECT_NEAR(f.cdsTotalMes.fieldByName("VRTOTMATPRIM").asFloat(), R5(material), 1e-9);
-          EXPECT_NEAR(f.cdsTotalMes.fieldByName("VRTOTCONS").asFloat(), R5(consumption), 1e-9);
+          EXPECT_NEAR(f.cost.cdsTotalMes.fieldByName("VRTOTMATPRIM").asFloat(), R5(material), 1e-9);
+          EXPECT_NEAR(f.cost.cdsTotalMes.fieldByName("VRTOTCONS").asFloat(), R5(consumption), 1e-9);
         },
         branch);
     EXPECT_EQ(log->counts(), (std::map<std::string, int>{{"DelConsplan", 1},
@@ -111,17 +111,17 @@ TEST_F(E2ETest, DishCostsAddUpToTheDaysRawMaterial) {
     for (double day : {kApril1 + 9, kApril1 + 15, kApril1 + 16, kApril1 + 20, kApril1 + 27}) {
       ASSERT_TRUE(d.gotoDay(day));
       ++moves;
-      const double material = f.cdsTrabCusto.fieldByName("VRCUSTPRODMAT").asFloat();
+      const double material = f.cost.cdsTrabCusto.fieldByName("VRCUSTPRODMAT").asFloat();
       double dishes = 0;
-      for (const Variant& cost : column(f.cdsCardapio, "CustoPrato"))
+      for (const Variant& cost : column(f.recipe.cdsCardapio, "CustoPrato"))
         dishes += cost.toDouble();
-      EXPECT_GT(f.cdsCardapio.recordCount(), 0) << day;
+      EXPECT_GT(f.recipe.cdsCardapio.recordCount(), 0) << day;
       EXPECT_NEAR(dishes, material, 1e-6) << platform::shortDate(day);
-      for (const Variant& menuDay : column(f.cdsCardapio, "DTCARDAPIO"))
+      for (const Variant& menuDay : column(f.recipe.cdsCardapio, "DTCARDAPIO"))
         EXPECT_DOUBLE_EQ(menuDay.toDouble(), day);
       // The season percentage lands in a band, whose colour the swatch shows.
-      EXPECT_GE(f.nedPeSafraCard->GetNumber(), 0);
-      EXPECT_LE(f.nedPeSafraCard->GetNumber(), 100);
+      EXPECT_GE(f.cost.nedPeSafraCard->GetNumber(), 0);
+      EXPECT_LE(f.cost.nedPeSafraCard->GetNumber(), 100);
     }
     EXPECT_EQ(log->count("GetProduto"), moves + 1);
     EXPECT_EQ(log->count("GetCardapio"), 1);
@@ -143,9 +143,9 @@ TEST_F(E2ETest, ConsumptionTypesAddUpToTheDaysConsumption) {
       const std::string dayType = log->last("GetConsServ").at(4).toString();
       EXPECT_EQ(dayType, day == tiradentes ? "8" : std::to_string(platform::dayOfWeek(day)));
       double total = 0;
-      for (const Variant& cost : column(f.cdsConsumo, "CUSTOTOTAL"))
+      for (const Variant& cost : column(f.consumption.cdsConsumo, "CUSTOTOTAL"))
         total += cost.toDouble();
-      EXPECT_NEAR(total, f.cdsTrabCusto.fieldByName("VRCUSTOCONS").asFloat(), 1e-6)
+      EXPECT_NEAR(total, f.cost.cdsTrabCusto.fieldByName("VRCUSTOCONS").asFloat(), 1e-6)
           << platform::shortDate(day);
     }
   });
@@ -166,16 +166,16 @@ TEST_F(E2ETest, GridMarksOutdatedDaysAndCostsOverTheStandard) {
   ASSERT_FALSE(outdated.empty()) << "the demo month has outdated quotations";
   open([&](TfrmAnaCustRevRec& f, Driver&) {
     int red = 0;
-    for (int row = 1; row <= f.cdsTrabCusto.recordCount(); ++row) {
+    for (int row = 1; row <= f.cost.cdsTrabCusto.recordCount(); ++row) {
       for (const char* field : {"VRCUSTOCONS", "VRTOTPERC", "VRCUSTOMEDIO"}) {
         RecordingCanvas canvas;
-        const int col = f.dbgTrabCusto->columnIndexOf(field);
+        const int col = f.cost.dbgTrabCusto->columnIndexOf(field);
         double day = 0, value = 0;
-        f.cdsTrabCusto.withDisplayRow(row, [&] {
-          day = f.cdsTrabCusto.fieldByName("DTDATA").asDateTime();
-          value = f.cdsTrabCusto.fieldByName(field).asFloat();
-          f.dbgTrabCustoDrawColumnCell(canvas, {0, 0, 100, 18}, col, f.dbgTrabCusto->column(col),
-                                       {});
+        f.cost.cdsTrabCusto.withDisplayRow(row, [&] {
+          day = f.cost.cdsTrabCusto.fieldByName("DTDATA").asDateTime();
+          value = f.cost.cdsTrabCusto.fieldByName(field).asFloat();
+          f.cost.dbgTrabCustoDrawColumnCell(canvas, {0, 0, 100, 18}, col,
+                                            f.cost.dbgTrabCusto->column(col), {});
         });
         const bool isOutdated = std::count(outdated.begin(), outdated.end(), day) > 0;
         Color want = isOutdated ? Color::rgb(255, 0, 0) : clWindowText;
@@ -205,12 +205,14 @@ TEST_F(E2ETest, CostPanelAndRealizedPageFollowTheServersRealizedDays) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.gotoDay(kApril1 + 20));
     ASSERT_TRUE(d.press(f.sbtCustos));
-    EXPECT_DOUBLE_EQ(f.nedPadrMens->GetNumber(), R5(f.nedCustoPadrao->GetNumber() * plannedDiners));
-    EXPECT_DOUBLE_EQ(f.nedTotalMes->GetNumber(),
-                     R5(f.nedMatPriMes->GetNumber() + f.nedConsMes->GetNumber()));
-    EXPECT_DOUBLE_EQ(f.nedPercDia->GetNumber(), f.cdsTrabCusto.fieldByName("VRTOTPERC").asFloat());
-    EXPECT_EQ(f.grbCustoDia->caption(), "Dia 21/04/2026");
-    EXPECT_FALSE(f.nedCustoCardReal->enabled());
+    EXPECT_DOUBLE_EQ(f.cost.nedPadrMens->GetNumber(),
+                     R5(f.cost.nedCustoPadrao->GetNumber() * plannedDiners));
+    EXPECT_DOUBLE_EQ(f.cost.nedTotalMes->GetNumber(),
+                     R5(f.cost.nedMatPriMes->GetNumber() + f.cost.nedConsMes->GetNumber()));
+    EXPECT_DOUBLE_EQ(f.cost.nedPercDia->GetNumber(),
+                     f.cost.cdsTrabCusto.fieldByName("VRTOTPERC").asFloat());
+    EXPECT_EQ(f.cost.grbCustoDia->caption(), "Dia 21/04/2026");
+    EXPECT_FALSE(f.cost.nedCustoCardReal->enabled());
 
     ASSERT_TRUE(d.selectPage(f.tshRealizado));
     double cost = 0, diners = 0;
@@ -221,13 +223,14 @@ TEST_F(E2ETest, CostPanelAndRealizedPageFollowTheServersRealizedDays) {
       accumulated.push_back(R5(cost));
       average.push_back(R5(diners) == 0 ? 0 : R5(R5(cost) / R5(diners)));
     }
-    EXPECT_EQ(numbers(f.cdsRealizado, "CUSTOACUM"), accumulated);
-    EXPECT_EQ(numbers(f.cdsRealizado, "VRCUSTOMEDIO"), average);
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "CUSTOACUM"), accumulated);
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "VRCUSTOMEDIO"), average);
     // The first realized day is closed: the panel shows its realized values.
-    EXPECT_TRUE(f.nedCustoCardReal->enabled());
-    EXPECT_DOUBLE_EQ(f.nedTotalRAcum->GetNumber(), accumulated.front());
-    EXPECT_DOUBLE_EQ(f.selectedDay(), f.cdsRealizado.fieldByName("DTCARDAPIO").asDateTime());
-    EXPECT_GT(f.cdsItemReti.recordCount(), 0);
+    EXPECT_TRUE(f.cost.nedCustoCardReal->enabled());
+    EXPECT_DOUBLE_EQ(f.cost.nedTotalRAcum->GetNumber(), accumulated.front());
+    EXPECT_DOUBLE_EQ(f.selectedDay(),
+                     f.realized.cdsRealizado.fieldByName("DTCARDAPIO").asDateTime());
+    EXPECT_GT(f.realized.cdsItemReti.recordCount(), 0);
   });
   EXPECT_TRUE(host->modal.errors.empty());
 }
@@ -248,7 +251,7 @@ TEST_F(E2ETest, PagesLoadTheirDataLazily) {
     EXPECT_EQ(log->count("GetProdCustZero"), 2);
     EXPECT_EQ(log->count("GetProdCotDesatu"), 2);
     EXPECT_EQ(log->count("GetProduto"), 0);
-    EXPECT_EQ(f.cdsPlanReal.recordCount(), 30);
+    EXPECT_EQ(f.realized.cdsPlanReal.recordCount(), 30);
     // Re-entering "Análise de Custo" reloads the month under a new work table.
     ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
     ASSERT_TRUE(d.selectSubPage(f.tshAnaCusto));
@@ -266,8 +269,8 @@ TEST_F(E2ETest, RecalculationKeepsTheDayAndDish) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
     ASSERT_TRUE(d.gotoDay(kApril1 + 22));
-    ASSERT_TRUE(d.dispatch([&] { f.cdsCardapio.last(); }));
-    const std::string dish = f.cdsCardapio.fieldByName("CDPRATO").asString();
+    ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsCardapio.last(); }));
+    const std::string dish = f.recipe.cdsCardapio.fieldByName("CDPRATO").asString();
     f.ctx.recipeChanged = true;
     f.Habilita(true);
     log->clear();
@@ -277,10 +280,10 @@ TEST_F(E2ETest, RecalculationKeepsTheDayAndDish) {
     // products; the products shown are the selected day's.
     EXPECT_LE(log->count("GetProduto"), 3);
     EXPECT_DOUBLE_EQ(log->last("GetProduto").at(2).toDouble(), kApril1 + 22);
-    EXPECT_EQ(f.cdsCardapio.fieldByName("CDPRATO").asString(), dish);
+    EXPECT_EQ(f.recipe.cdsCardapio.fieldByName("CDPRATO").asString(), dish);
     EXPECT_FALSE(f.ctx.recipeChanged);
     EXPECT_FALSE(f.sbtCalcula->enabled());
-    EXPECT_EQ(f.cdsPlanReal.recordCount(), 30);
+    EXPECT_EQ(f.realized.cdsPlanReal.recordCount(), 30);
   });
   EXPECT_TRUE(host->modal.errors.empty());
   EXPECT_FALSE(host->busy.visible());
@@ -319,7 +322,7 @@ TEST_F(E2ETest, PlannedVersusRealizedJoinsRealizedAndPlannedDays) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.selectPage(f.tshPlanReal));
     const auto check = [&](const char* field, const std::vector<double>& want) {
-      const auto shown = numbers(f.cdsPlanReal, field);
+      const auto shown = numbers(f.realized.cdsPlanReal, field);
       ASSERT_EQ(shown.size(), want.size()) << field;
       for (size_t i = 0; i < want.size(); ++i)
         EXPECT_NEAR(shown[i], want[i], 1e-9) << field << i;
@@ -328,7 +331,7 @@ TEST_F(E2ETest, PlannedVersusRealizedJoinsRealizedAndPlannedDays) {
     check("CUSTOACUM", accumulated);
     check("QTCOMENSAIS", dinersOfDay);
     check("VRCUSTOMEDIO", average);
-    const auto kinds = column(f.cdsPlanReal, "IDREAL");
+    const auto kinds = column(f.realized.cdsPlanReal, "IDREAL");
     EXPECT_EQ(std::count(kinds.begin(), kinds.end(), Variant("S")), 15);
   });
   EXPECT_TRUE(host->modal.errors.empty());

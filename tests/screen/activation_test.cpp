@@ -103,7 +103,7 @@ TEST_F(ScreenTest, WorkTableKeyMustHaveTenCharacters) {
     bool loaded = false;
     open([&](TfrmAnaCustRevRec& f, Driver&) {
       kept = f.ctx.workTableId;
-      loaded = f.cdsTrabCusto.active();
+      loaded = f.cost.cdsTrabCusto.active();
     });
     EXPECT_EQ(kept, c.kept) << c.answer;
     EXPECT_EQ(!host->errors.shown().empty() && host->errors.texts()[0] == c.answer, c.shown);
@@ -117,7 +117,7 @@ TEST_F(ScreenTest, ServerErrorTextsEndTheLoadAndHideTheAnimation) {
     const auto original = (*server.script)[method];
     (*server.script)[method] = [](const auto&) { return Variant("Serviço inativo"); };
     const auto errors = open([](TfrmAnaCustRevRec& f, Driver&) {
-      EXPECT_FALSE(f.cdsTrabCusto.active());
+      EXPECT_FALSE(f.cost.cdsTrabCusto.active());
       EXPECT_GT(f.repaintCount(), 0);
     });
     EXPECT_EQ(errors, std::vector<std::string>{"Serviço inativo"}) << method;

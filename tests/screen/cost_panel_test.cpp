@@ -15,29 +15,32 @@ TEST_F(ScreenTest, PanelShowsTheDayAndTheMonthAgainstTheStandard) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.gotoDay(march(5));
     ASSERT_TRUE(d.press(f.sbtCustos));
-    EXPECT_TRUE(f.panCusto->visible());
+    EXPECT_TRUE(f.cost.panCusto->visible());
     const struct {
       platform::ui::NumberEdit* edit;
       double value;
     } expected[] = {
-        {f.nedMatPriPerc, 2},      {f.nedConsPerc, 0.5},       {f.nedPercDia, 2.75},
-        {f.nedPadrPerc, 3.5},      {f.nedSaldoPerc, 0.75},     {f.nedMatPriMes, 660.5},
-        {f.nedConsMes, 122.25},    {f.nedTotalMes, 782.75},    {f.nedPadrMens, 3500},
-        {f.nedSaldoMes, 2717.25},  {f.nedMatPriCardPlan, 200}, {f.nedConsCardPlan, 50},
-        {f.nedCustoCardPlan, 250}, {f.nedMatPriAcuPlan, 510},  {f.nedConsAcuPlan, 110},
-        {f.nedTotalTAcum, 620},    {f.nedEstimados, 190},      {f.nedPuMedioTeor, 3.47368},
-        {f.nedCustoCardReal, 0},   {f.nedTotalRAcum, 0},       {f.nedEfetivos, 0},
-        {f.nedPuMedioReal, 0},
+        {f.cost.nedMatPriPerc, 2},       {f.cost.nedConsPerc, 0.5},
+        {f.cost.nedPercDia, 2.75},       {f.cost.nedPadrPerc, 3.5},
+        {f.cost.nedSaldoPerc, 0.75},     {f.cost.nedMatPriMes, 660.5},
+        {f.cost.nedConsMes, 122.25},     {f.cost.nedTotalMes, 782.75},
+        {f.cost.nedPadrMens, 3500},      {f.cost.nedSaldoMes, 2717.25},
+        {f.cost.nedMatPriCardPlan, 200}, {f.cost.nedConsCardPlan, 50},
+        {f.cost.nedCustoCardPlan, 250},  {f.cost.nedMatPriAcuPlan, 510},
+        {f.cost.nedConsAcuPlan, 110},    {f.cost.nedTotalTAcum, 620},
+        {f.cost.nedEstimados, 190},      {f.cost.nedPuMedioTeor, 3.47368},
+        {f.cost.nedCustoCardReal, 0},    {f.cost.nedTotalRAcum, 0},
+        {f.cost.nedEfetivos, 0},         {f.cost.nedPuMedioReal, 0},
     };
     for (const auto& e : expected)
       EXPECT_DOUBLE_EQ(e.edit->GetNumber(), e.value) << e.edit->name();
-    EXPECT_EQ(f.grbCustoDia->caption(), "Dia 05/03/2026");
-    EXPECT_EQ(f.grbCustTotaDia->caption(), "Dia 05/03/2026");
-    EXPECT_EQ(f.grbCustoAcum->caption(), "Acumulado até 05/03/2026");
-    EXPECT_EQ(f.nedSaldoPerc->text(), "0,75000");
+    EXPECT_EQ(f.cost.grbCustoDia->caption(), "Dia 05/03/2026");
+    EXPECT_EQ(f.cost.grbCustTotaDia->caption(), "Dia 05/03/2026");
+    EXPECT_EQ(f.cost.grbCustoAcum->caption(), "Acumulado até 05/03/2026");
+    EXPECT_EQ(f.cost.nedSaldoPerc->text(), "0,75000");
     // On "Planejado" the realized column is off.
-    EXPECT_FALSE(f.nedCustoCardReal->enabled());
-    EXPECT_FALSE(f.lblRealAcum->enabled());
+    EXPECT_FALSE(f.cost.nedCustoCardReal->enabled());
+    EXPECT_FALSE(f.cost.lblRealAcum->enabled());
   });
   EXPECT_EQ(server.log->last("GetComensPlan"),
             (std::vector<Variant>{Variant("0001"), Variant("00001"), Variant::date(march(1))}));
@@ -61,8 +64,8 @@ TEST_F(ScreenTest, BalancesBelowZeroTurnRed) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       d.gotoDay(march(5));
       d.press(f.sbtCustos);
-      EXPECT_EQ(f.nedSaldoPerc->color(), c.day) << c.standard << " " << c.plannedDiners;
-      EXPECT_EQ(f.nedSaldoMes->color(), c.month) << c.standard << " " << c.plannedDiners;
+      EXPECT_EQ(f.cost.nedSaldoPerc->color(), c.day) << c.standard << " " << c.plannedDiners;
+      EXPECT_EQ(f.cost.nedSaldoMes->color(), c.month) << c.standard << " " << c.plannedDiners;
     });
   }
 }
@@ -72,8 +75,8 @@ TEST_F(ScreenTest, HiddenPanelOnlySetsTheRealizedColumnEnabling) {
     d.gotoDay(march(5));
     d.gotoDay(march(2));
     d.selectPage(f.tshRealizado);
-    EXPECT_TRUE(f.nedCustoCardReal->enabled());
-    EXPECT_DOUBLE_EQ(f.nedMatPriPerc->GetNumber(), 0);
+    EXPECT_TRUE(f.cost.nedCustoCardReal->enabled());
+    EXPECT_DOUBLE_EQ(f.cost.nedMatPriPerc->GetNumber(), 0);
   });
   EXPECT_EQ(server.log->count("GetComensPlan"), 0);
 }
@@ -89,22 +92,23 @@ TEST_F(ScreenTest, RealizedPageShowsRealizedValuesOfClosedDaysOnly) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       d.press(f.sbtCustos);
       d.selectPage(f.tshRealizado);
-      if (c.realizedRow == 2) d.dispatch([&] { f.cdsRealizado.next(); });
+      if (c.realizedRow == 2) d.dispatch([&] { f.realized.cdsRealizado.next(); });
       // The daily cost table follows the realized day.
       EXPECT_DOUBLE_EQ(f.selectedDay(), march(1 + c.realizedRow));
       const double cost = c.realizedRow == 1 ? 110.5 : 140.25;
       const double accumulated = c.realizedRow == 1 ? 110.5 : 250.75;
       const double diners = c.realizedRow == 1 ? 38 : 83;
-      EXPECT_DOUBLE_EQ(f.nedCustoCardReal->GetNumber(), c.closed ? cost : 0);
-      EXPECT_DOUBLE_EQ(f.nedTotalRAcum->GetNumber(), c.closed ? accumulated : 0);
-      EXPECT_DOUBLE_EQ(f.nedEfetivos->GetNumber(), c.closed ? diners : 0);
-      EXPECT_DOUBLE_EQ(f.nedPuMedioReal->GetNumber(),
+      EXPECT_DOUBLE_EQ(f.cost.nedCustoCardReal->GetNumber(), c.closed ? cost : 0);
+      EXPECT_DOUBLE_EQ(f.cost.nedTotalRAcum->GetNumber(), c.closed ? accumulated : 0);
+      EXPECT_DOUBLE_EQ(f.cost.nedEfetivos->GetNumber(), c.closed ? diners : 0);
+      EXPECT_DOUBLE_EQ(f.cost.nedPuMedioReal->GetNumber(),
                        c.closed ? Consiste::RoundDec(accumulated / diners, 5) : 0);
       for (platform::ui::Control* c2 : std::initializer_list<platform::ui::Control*>{
-               f.lblRealizado, f.nedCustoCardReal, f.lblRealAcum, f.nedTotalRAcum, f.nedEfetivos,
-               f.nedPuMedioReal})
+               f.cost.lblRealizado, f.cost.nedCustoCardReal, f.cost.lblRealAcum,
+               f.cost.nedTotalRAcum, f.cost.nedEfetivos, f.cost.nedPuMedioReal})
         EXPECT_EQ(c2->enabled(), c.closed) << c2->name();
-      EXPECT_EQ(f.grbCustoDia->caption(), "Dia " + platform::shortDate(march(1 + c.realizedRow)));
+      EXPECT_EQ(f.cost.grbCustoDia->caption(),
+                "Dia " + platform::shortDate(march(1 + c.realizedRow)));
     });
   }
 }
@@ -115,9 +119,9 @@ TEST_F(ScreenTest, FailedPanelRefreshRestoresItsHandlers) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     EXPECT_FALSE(d.press(f.sbtCustos));
     EXPECT_EQ(host->errors.texts(), std::vector<std::string>{"Mês não planejado"});
-    EXPECT_TRUE(static_cast<bool>(f.cdsTrabCusto.afterScroll));
-    EXPECT_TRUE(static_cast<bool>(f.cdsRealizado.afterScroll));
-    EXPECT_TRUE(static_cast<bool>(f.cdsPlanReal.afterScroll));
+    EXPECT_TRUE(static_cast<bool>(f.cost.cdsTrabCusto.afterScroll));
+    EXPECT_TRUE(static_cast<bool>(f.realized.cdsRealizado.afterScroll));
+    EXPECT_TRUE(static_cast<bool>(f.realized.cdsPlanReal.afterScroll));
     EXPECT_FALSE(host->busy.visible());
   });
 }

@@ -58,20 +58,20 @@ TEST_F(ScreenTest, CalculatedAndRunningValuesFollowTheBranchDinersParameter) {
     server.idComCusPerc = c.parameter;
     const auto expected = expectedTable(server.days, c.client);
     open([&](TfrmAnaCustRevRec& f, Driver&) {
-      ASSERT_EQ(f.cdsTrabCusto.recordCount(), static_cast<int>(expected.size()));
+      ASSERT_EQ(f.cost.cdsTrabCusto.recordCount(), static_cast<int>(expected.size()));
       for (size_t i = 0; i < std::size(kCheckedFields); ++i) {
-        const auto values = column(f.cdsTrabCusto, kCheckedFields[i]);
+        const auto values = column(f.cost.cdsTrabCusto, kCheckedFields[i]);
         for (size_t row = 0; row < expected.size(); ++row) {
           EXPECT_DOUBLE_EQ(values[row].toDouble(), expected[row][i])
               << kCheckedFields[i] << " row " << row << " IDCOMCUSPERC '" << c.parameter << "'";
         }
       }
       // Raw material and consumption only: the indirect costs stay out of the month totals.
-      EXPECT_DOUBLE_EQ(f.cdsTotalMes.fieldByName("VRTOTMATPRIM").asFloat(), 660.5);
-      EXPECT_DOUBLE_EQ(f.cdsTotalMes.fieldByName("VRTOTCONS").asFloat(), 122.25);
-      EXPECT_EQ(f.cdsTotalMes.recordCount(), 1);
-      EXPECT_EQ(f.cdsTrabCusto.recNo(), 1);
-      EXPECT_FALSE(f.cdsTrabCusto.controlsDisabled());
+      EXPECT_DOUBLE_EQ(f.cost.cdsTotalMes.fieldByName("VRTOTMATPRIM").asFloat(), 660.5);
+      EXPECT_DOUBLE_EQ(f.cost.cdsTotalMes.fieldByName("VRTOTCONS").asFloat(), 122.25);
+      EXPECT_EQ(f.cost.cdsTotalMes.recordCount(), 1);
+      EXPECT_EQ(f.cost.cdsTrabCusto.recNo(), 1);
+      EXPECT_FALSE(f.cost.cdsTrabCusto.controlsDisabled());
     });
   }
 }
@@ -79,21 +79,21 @@ TEST_F(ScreenTest, CalculatedAndRunningValuesFollowTheBranchDinersParameter) {
 TEST_F(ScreenTest, DaysArriveInAnyOrderAndAreKeptByDate) {
   std::swap(server.days[0], server.days[4]);
   open([&](TfrmAnaCustRevRec& f, Driver&) {
-    const auto days = column(f.cdsTrabCusto, "DTDATA");
+    const auto days = column(f.cost.cdsTrabCusto, "DTDATA");
     for (size_t i = 0; i < days.size(); ++i)
       EXPECT_DOUBLE_EQ(days[i].toDouble(), march(2 + i));
-    EXPECT_DOUBLE_EQ(column(f.cdsTrabCusto, "VRCUSTOACU").back().toDouble(), 829.75);
+    EXPECT_DOUBLE_EQ(column(f.cost.cdsTrabCusto, "VRCUSTOACU").back().toDouble(), 829.75);
   });
 }
 
 TEST_F(ScreenTest, DaysCannotBeDeletedAndShowDateAndWeekday) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
-    EXPECT_FALSE(d.dispatch([&] { f.cdsTrabCusto.deleteRecord(); }));
+    EXPECT_FALSE(d.dispatch([&] { f.cost.cdsTrabCusto.deleteRecord(); }));
     EXPECT_EQ(d.aborts(), 1);
     EXPECT_TRUE(d.errors().empty());
-    EXPECT_EQ(f.cdsTrabCusto.recordCount(), 5);
-    EXPECT_EQ(f.cdsTrabCusto.fieldByName("DTDATA").displayText(), "02/03/2026 seg");
-    EXPECT_EQ(f.cdsTrabCusto.fieldByName("VRCUSTOTOTAL").displayText(), "125,00000");
+    EXPECT_EQ(f.cost.cdsTrabCusto.recordCount(), 5);
+    EXPECT_EQ(f.cost.cdsTrabCusto.fieldByName("DTDATA").displayText(), "02/03/2026 seg");
+    EXPECT_EQ(f.cost.cdsTrabCusto.fieldByName("VRCUSTOTOTAL").displayText(), "125,00000");
   });
 }
 
@@ -108,10 +108,10 @@ struct Painted {
 Painted paint(TfrmAnaCustRevRec& f, int row, const std::string& field, bool selected) {
   RecordingCanvas canvas;
   const Rect rect{100, 40, 210, 58};
-  const int col = f.dbgTrabCusto->columnIndexOf(field);
+  const int col = f.cost.dbgTrabCusto->columnIndexOf(field);
   const GridDrawState state = selected ? GridDrawState{DrawFlag::Selected} : GridDrawState{};
-  f.cdsTrabCusto.withDisplayRow(row, [&] {
-    f.dbgTrabCustoDrawColumnCell(canvas, rect, col, f.dbgTrabCusto->column(col), state);
+  f.cost.cdsTrabCusto.withDisplayRow(row, [&] {
+    f.cost.dbgTrabCustoDrawColumnCell(canvas, rect, col, f.cost.dbgTrabCusto->column(col), state);
   });
   const auto* text = canvas.lastText();
   EXPECT_EQ(canvas.calls().front().op, RecordingCanvas::Op::FillRect);

@@ -13,7 +13,7 @@ using screen::TfrmAnaCustRevRec;
 TEST_F(ScreenTest, MovingOnMateriaPrimaLoadsTheDayProductsAndFiltersTheMonthDishes) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
-    EXPECT_TRUE(f.panSafra->visible());
+    EXPECT_TRUE(f.cost.panSafra->visible());
     EXPECT_TRUE(f.panControle->visible());
     ASSERT_TRUE(d.gotoDay(march(4)));
     const auto& args = server.log->last("GetProduto");
@@ -21,38 +21,38 @@ TEST_F(ScreenTest, MovingOnMateriaPrimaLoadsTheDayProductsAndFiltersTheMonthDish
               (std::vector<Variant>{Variant("0001"), Variant("00001"), Variant::date(march(4)),
                                     Variant(6), Variant(false), Variant::date(march(4)),
                                     Variant::date(march(1)), Variant("")}));
-    EXPECT_EQ(f.cdsCardapio.filter(), "DTCARDAPIO = '04/03/2026'");
-    EXPECT_EQ(column(f.cdsCardapio, "NMPRATO"),
+    EXPECT_EQ(f.recipe.cdsCardapio.filter(), "DTCARDAPIO = '04/03/2026'");
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "NMPRATO"),
               (std::vector<Variant>{Variant("ARROZ"), Variant("FEIJAO")}));
     // ARROZ: 0,1 x 40 x 5 + 0,02 x 40 x 10 = 28 for 40 dish diners and 80 day diners.
-    EXPECT_EQ(column(f.cdsCardapio, "CustoPrato"),
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "CustoPrato"),
               (std::vector<Variant>{Variant(28.0), Variant(38.4)}));
-    EXPECT_EQ(column(f.cdsCardapio, "CustoPerc"),
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "CustoPerc"),
               (std::vector<Variant>{Variant(0.7), Variant(0.96)}));
-    EXPECT_EQ(column(f.cdsCardapio, "CustoPercDia"),
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "CustoPercDia"),
               (std::vector<Variant>{Variant(0.35), Variant(0.48)}));
-    EXPECT_EQ(column(f.cdsCardapio, "PercSafra"),
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "PercSafra"),
               (std::vector<Variant>{Variant(28.57), Variant(50.0)}));
-    EXPECT_EQ(column(f.cdsCardapio, "Safra"),
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "Safra"),
               (std::vector<Variant>{Variant(255.0), Variant(65280.0)}));
-    EXPECT_EQ(column(f.cdsCardapio, "IDCUSTODESATU"),
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "IDCUSTODESATU"),
               (std::vector<Variant>{Variant("N"), Variant("S")}));
     // Day: 0,1 / 0,83 x 100 + (0,48 / 0,83 x 100) / 2 = 40,96...: the band starting at 30.
-    EXPECT_NEAR(f.nedPeSafraCard->GetNumber(), 10.0 / 0.83 + 24.0 / 0.83, 1e-9);
-    EXPECT_EQ(f.shpSafraCard->brushColor(), Color::fromNumber(65280));
+    EXPECT_NEAR(f.cost.nedPeSafraCard->GetNumber(), 10.0 / 0.83 + 24.0 / 0.83, 1e-9);
+    EXPECT_EQ(f.cost.shpSafraCard->brushColor(), Color::fromNumber(65280));
     // The product list follows the current dish.
-    EXPECT_EQ(f.cdsProduto.filter(), "CDPRATO = '1001' AND CDFILAUXPRAT = 'P'");
-    EXPECT_EQ(f.cdsProduto.recordCount(), 2);
-    EXPECT_EQ(f.cdsProduto.fieldByName("QTDEBRUTA").displayText(), "0,10000 KG");
-    EXPECT_EQ(f.cdsProduto.fieldByName("TIPO").displayText(), "(Receita Padrão)");
+    EXPECT_EQ(f.recipe.cdsProduto.filter(), "CDPRATO = '1001' AND CDFILAUXPRAT = 'P'");
+    EXPECT_EQ(f.recipe.cdsProduto.recordCount(), 2);
+    EXPECT_EQ(f.recipe.cdsProduto.fieldByName("QTDEBRUTA").displayText(), "0,10000 KG");
+    EXPECT_EQ(f.recipe.cdsProduto.fieldByName("TIPO").displayText(), "(Receita Padrão)");
     EXPECT_EQ(f.ctx.recipeKind, "P");
 
     ASSERT_TRUE(d.gotoDay(march(5)));
     EXPECT_EQ(server.log->count("GetCardapio"), 1);
-    EXPECT_EQ(column(f.cdsCardapio, "idExistCustZero"), std::vector<Variant>{Variant("S")});
+    EXPECT_EQ(column(f.recipe.cdsCardapio, "idExistCustZero"), std::vector<Variant>{Variant("S")});
     // A single product in season: 0 %, the band whose lower limit is 0.
-    EXPECT_DOUBLE_EQ(f.nedPeSafraCard->GetNumber(), 0);
-    EXPECT_EQ(f.shpSafraCard->brushColor(), Color::fromNumber(255));
+    EXPECT_DOUBLE_EQ(f.cost.nedPeSafraCard->GetNumber(), 0);
+    EXPECT_EQ(f.cost.shpSafraCard->brushColor(), Color::fromNumber(255));
   });
   EXPECT_EQ(server.log->count("GetProduto"), 3);  // entering the sub-page, then two moves
   EXPECT_FALSE(host->busy.visible());
@@ -78,16 +78,16 @@ TEST_F(ScreenTest, ProductCostsAndSeasonDigitsFollowTheMonthOfBlockDate) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       d.selectSubPage(f.tshMatPrima);
       d.gotoDay(march(4));
-      ASSERT_TRUE(d.dispatch([&] { f.cdsCardapio.last(); }));
-      ASSERT_EQ(f.cdsProduto.recordCount(), 1);
-      EXPECT_EQ(f.cdsProduto.fieldByName("Safra").value(), c.safra) << c.seasons;
-      EXPECT_EQ(!f.cdsProduto.fieldByName("CustoSafr2").isNull(), c.safr2) << c.seasons;
-      EXPECT_EQ(!f.cdsProduto.fieldByName("CustoSafr3").isNull(), c.safr3) << c.seasons;
-      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("CustoSafra").asFloat(), 0.96);
-      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("QtdeTotal").asFloat(), 4.8);
-      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("CustoTotal").asFloat(), 38.4);
-      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("percDia").asFloat(), 0.06);
-      EXPECT_DOUBLE_EQ(f.cdsProduto.fieldByName("custoPercDia").asFloat(), 0.48);
+      ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsCardapio.last(); }));
+      ASSERT_EQ(f.recipe.cdsProduto.recordCount(), 1);
+      EXPECT_EQ(f.recipe.cdsProduto.fieldByName("Safra").value(), c.safra) << c.seasons;
+      EXPECT_EQ(!f.recipe.cdsProduto.fieldByName("CustoSafr2").isNull(), c.safr2) << c.seasons;
+      EXPECT_EQ(!f.recipe.cdsProduto.fieldByName("CustoSafr3").isNull(), c.safr3) << c.seasons;
+      EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("CustoSafra").asFloat(), 0.96);
+      EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("QtdeTotal").asFloat(), 4.8);
+      EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("CustoTotal").asFloat(), 38.4);
+      EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("percDia").asFloat(), 0.06);
+      EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("custoPercDia").asFloat(), 0.48);
     });
   }
 }
@@ -96,7 +96,7 @@ TEST_F(ScreenTest, ConsumptionSubPageSendsTheDayTypeAndLoadsTheThreeLists) {
   queries.holidays = {march(5)};
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.selectSubPage(f.tshConsumoServico));
-    EXPECT_FALSE(f.panSafra->visible());
+    EXPECT_FALSE(f.cost.panSafra->visible());
     EXPECT_FALSE(f.panControle->visible());
     const struct {
       int day;
@@ -112,17 +112,17 @@ TEST_F(ScreenTest, ConsumptionSubPageSendsTheDayTypeAndLoadsTheThreeLists) {
       EXPECT_EQ(server.log->last("GetConsServ").at(4), Variant(c.dayType)) << c.day;
     }
     d.gotoDay(march(5));
-    EXPECT_EQ(column(f.cdsConsumo, "CUSTOTOTAL"),
+    EXPECT_EQ(column(f.consumption.cdsConsumo, "CUSTOTOTAL"),
               (std::vector<Variant>{Variant(20.0), Variant(97.5)}));
-    EXPECT_EQ(column(f.cdsConsumo, "CUSTOPERCAP"),
+    EXPECT_EQ(column(f.consumption.cdsConsumo, "CUSTOPERCAP"),
               (std::vector<Variant>{Variant(0.2), Variant(0.975)}));
-    EXPECT_EQ(column(f.cdsConsumo, "IDCUSTODESATU"),
+    EXPECT_EQ(column(f.consumption.cdsConsumo, "IDCUSTODESATU"),
               (std::vector<Variant>{Variant("N"), Variant("S")}));
-    EXPECT_EQ(f.cdsConsServ.recordCount(), 2);  // the items of the first type
-    EXPECT_EQ(f.dbgConsPerc->column(2).title(), "Per Capita");
-    ASSERT_TRUE(d.dispatch([&] { f.cdsConsumo.next(); }));
-    EXPECT_EQ(f.dbgConsPerc->column(2).title(), "Fixo");
-    EXPECT_EQ(column(f.cdsConsServ, "QtdeTotal"), std::vector<Variant>{Variant(13.0)});
+    EXPECT_EQ(f.consumption.cdsConsServ.recordCount(), 2);  // the items of the first type
+    EXPECT_EQ(f.consumption.dbgConsPerc->column(2).title(), "Per Capita");
+    ASSERT_TRUE(d.dispatch([&] { f.consumption.cdsConsumo.next(); }));
+    EXPECT_EQ(f.consumption.dbgConsPerc->column(2).title(), "Fixo");
+    EXPECT_EQ(column(f.consumption.cdsConsServ, "QtdeTotal"), std::vector<Variant>{Variant(13.0)});
   });
   EXPECT_FALSE(host->busy.visible());
 }
@@ -143,18 +143,18 @@ TEST_F(ScreenTest, DayBarShowsTheDayAndPaintsPerCapitaOverTheStandardRed) {
     server.standardCost = c.standard;
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       d.gotoDay(march(c.day));
-      EXPECT_EQ(f.dbeVrTotPerc->fontColor(), c.perCapita) << c.standard << " " << c.day;
-      EXPECT_EQ(f.dbeVrCustoMedio->fontColor(), c.average) << c.standard << " " << c.day;
-      EXPECT_DOUBLE_EQ(f.nedCustoPadrao->GetNumber(), c.standard);
+      EXPECT_EQ(f.cost.dbeVrTotPerc->fontColor(), c.perCapita) << c.standard << " " << c.day;
+      EXPECT_EQ(f.cost.dbeVrCustoMedio->fontColor(), c.average) << c.standard << " " << c.day;
+      EXPECT_DOUBLE_EQ(f.cost.nedCustoPadrao->GetNumber(), c.standard);
     });
   }
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.gotoDay(march(5));
-    EXPECT_DOUBLE_EQ(f.nedComensais->GetNumber(), 100);
+    EXPECT_DOUBLE_EQ(f.cost.nedComensais->GetNumber(), 100);
     char32_t typed = '7';
     platform::ui::Key key = platform::ui::keyOf('7');
-    f.dbeVrTotPerc->onKeyDown(key, {});
-    f.dbeVrCustoMedio->onKeyPress(typed);
+    f.cost.dbeVrTotPerc->onKeyDown(key, {});
+    f.cost.dbeVrCustoMedio->onKeyPress(typed);
     EXPECT_EQ(key, platform::ui::kNoKey);
     EXPECT_EQ(typed, 0u);
   });
@@ -164,10 +164,10 @@ TEST_F(ScreenTest, SeasonSumsStartFromZeroOnEveryMove) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.selectSubPage(f.tshMatPrima);
     d.gotoDay(march(4));
-    const double first = f.nedPeSafraCard->GetNumber();
+    const double first = f.cost.nedPeSafraCard->GetNumber();
     d.gotoDay(march(5));
     d.gotoDay(march(4));
-    EXPECT_DOUBLE_EQ(f.nedPeSafraCard->GetNumber(), first);
+    EXPECT_DOUBLE_EQ(f.cost.nedPeSafraCard->GetNumber(), first);
     d.selectSubPage(f.tshAnaCusto);
     d.gotoDay(march(6));
     EXPECT_EQ(f.ctx.seasonSum1, 0);

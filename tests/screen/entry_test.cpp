@@ -50,11 +50,11 @@ TEST_F(ScreenTest, CreationConnectsThreeServersUnderTheBusyAnimation) {
     EXPECT_FALSE(f.netAutoriza->Connected());
     EXPECT_EQ(f.pgcPadrao->activePage(), f.tshPlanejado);
     EXPECT_EQ(f.pgcPlanejado->activePage(), f.tshAnaCusto);
-    for (auto* local : {&f.cdsTotalMes, &f.cdsGrafCust, &f.cdsGrafPlanReal, &f.cdsCustoAcum,
-                        &f.cdsPlanReal, &f.cdsProdutoAux})
+    for (auto* local : {&f.cost.cdsTotalMes, &f.charts.cdsGrafCust, &f.charts.cdsGrafPlanReal,
+                        &f.charts.cdsCustoAcum, &f.realized.cdsPlanReal, &f.recipe.cdsProdutoAux})
       EXPECT_TRUE(local->active()) << local->name();
-    for (auto* code : {f.cdsProdutoCDARVPROD, f.qryPesqProdCDARVPROD, f.cdsPesqProdCDARVPROD,
-                       f.cdsPesqProdOpcCDARVPROD})
+    for (auto* code : {f.recipe.cdsProdutoCDARVPROD, f.recipe.qryPesqProdCDARVPROD,
+                       f.recipe.cdsPesqProdCDARVPROD, f.recipe.cdsPesqProdOpcCDARVPROD})
       EXPECT_EQ(code->editMask(), "99.99.999.9999");
     EXPECT_EQ(f.lblCodTela->caption(), "RCX00500");
   });
@@ -155,12 +155,12 @@ TEST_F(ScreenTest, ClosingBeforeAnyLoadReleasesAnEmptyWorkTable) {
 
 TEST_F(ScreenTest, EscapeClosesAndEnterMovesToTheNextControl) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
-    f.dbeVrTotPerc->setTabStop(true);
-    ASSERT_TRUE(f.dbeVrTotPerc->setFocus());
+    f.cost.dbeVrTotPerc->setTabStop(true);
+    ASSERT_TRUE(f.cost.dbeVrTotPerc->setFocus());
     char32_t enter = 13;
     d.dispatch([&] { enter = f.keyPress(enter); });
     EXPECT_EQ(enter, 0u);
-    EXPECT_NE(f.activeControl(), f.dbeVrTotPerc);
+    EXPECT_NE(f.activeControl(), f.cost.dbeVrTotPerc);
     d.dispatch([&] { f.keyPress(27); });
     EXPECT_FALSE(f.visible());
   });
@@ -169,9 +169,9 @@ TEST_F(ScreenTest, EscapeClosesAndEnterMovesToTheNextControl) {
 TEST_F(ScreenTest, ResizeKeepsTheCostSubPanelCentred) {
   open([&](TfrmAnaCustRevRec& f, Driver&) {
     for (int width : {900, 771, 1201}) {
-      f.panCusto->setWidth(width);
+      f.cost.panCusto->setWidth(width);
       f.FormResize();
-      EXPECT_EQ(f.subPanCusto->left(), (width - f.subPanCusto->width()) / 2) << width;
+      EXPECT_EQ(f.cost.subPanCusto->left(), (width - f.cost.subPanCusto->width()) / 2) << width;
     }
   });
 }

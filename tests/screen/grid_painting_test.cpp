@@ -28,23 +28,24 @@ enum class Grid { Dishes, Products, Types, Items };
 // canvas recorded.
 RecordingCanvas paint(TfrmAnaCustRevRec& f, Grid grid, const std::string& field, bool selected) {
   RecordingCanvas canvas;
-  DBGrid* grids[] = {f.dbgCardapio, f.dbgPrato, f.dbgTipoCons, f.dbgConsPerc};
+  DBGrid* grids[] = {f.recipe.dbgCardapio, f.recipe.dbgPrato, f.consumption.dbgTipoCons,
+                     f.consumption.dbgConsPerc};
   DBGrid& g = *grids[static_cast<int>(grid)];
   const int col = g.columnIndexOf(field);
   EXPECT_GE(col, 0) << field;
   const GridDrawState state = selected ? GridDrawState{DrawFlag::Selected} : GridDrawState{};
   switch (grid) {
     case Grid::Dishes:
-      f.dbgCardapioDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      f.recipe.dbgCardapioDrawColumnCell(canvas, kCell, col, g.column(col), state);
       break;
     case Grid::Products:
-      f.dbgPratoDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      f.recipe.dbgPratoDrawColumnCell(canvas, kCell, col, g.column(col), state);
       break;
     case Grid::Types:
-      f.dbgTipoConsDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      f.consumption.dbgTipoConsDrawColumnCell(canvas, kCell, col, g.column(col), state);
       break;
     case Grid::Items:
-      f.dbgConsPercDrawColumnCell(canvas, kCell, col, g.column(col), state);
+      f.consumption.dbgConsPercDrawColumnCell(canvas, kCell, col, g.column(col), state);
       break;
   }
   return canvas;
@@ -82,7 +83,7 @@ TEST_F(ScreenTest, DishAndProductGridsWarnOnlyInABranchModule) {
           ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
           ASSERT_TRUE(d.gotoDay(march(c.day)));
           if (c.lastDish) {
-            ASSERT_TRUE(d.dispatch([&] { f.cdsCardapio.last(); }));
+            ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsCardapio.last(); }));
           }
           const std::string field = c.grid == Grid::Dishes ? "CustoPrato" : "CUSTOPROD";
           const RecordingCanvas canvas = paint(f, c.grid, field, c.selected);
@@ -122,7 +123,7 @@ TEST_F(ScreenTest, NamesAreLeftAlignedAndSeasonColumnsShowTheirColour) {
       EXPECT_EQ(product.calls().back().brush, Color::fromNumber(255));
     }
     // The second product is off season (digit 3): NRCORENTRSAF.
-    ASSERT_TRUE(d.dispatch([&] { f.cdsProduto.last(); }));
+    ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsProduto.last(); }));
     EXPECT_EQ(paint(f, Grid::Products, "Safra", false).calls().back().brush,
               Color::fromNumber(16711680));
   });
@@ -151,7 +152,7 @@ TEST_F(ScreenTest, ConsumptionGridsWarnOnOutdatedCostsInABranchModule) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       ASSERT_TRUE(d.selectSubPage(f.tshConsumoServico));
       if (c.fixedType) {
-        ASSERT_TRUE(d.dispatch([&] { f.cdsConsumo.last(); }));
+        ASSERT_TRUE(d.dispatch([&] { f.consumption.cdsConsumo.last(); }));
       }
       const RecordingCanvas canvas = paint(f, c.grid, c.field, c.selected);
       const auto* text = canvas.lastText();

@@ -18,10 +18,10 @@ TEST_F(ScreenTest, RealizedCostsAreFetchedOnceAndTheirItemsOnce) {
     ASSERT_TRUE(d.selectPage(f.tshRealizado));
     EXPECT_EQ(host->busy.events(),
               (std::vector<std::string>{"show 6 Calculando custos realizados...", "hide"}));
-    EXPECT_EQ(f.cdsItemReti.filter(), "DTCARDAPIO = '02/03/2026'");
-    EXPECT_EQ(f.cdsItemReti.recordCount(), 1);
-    d.dispatch([&] { f.cdsRealizado.next(); });
-    EXPECT_EQ(f.cdsItemReti.filter(), "DTCARDAPIO = '03/03/2026'");
+    EXPECT_EQ(f.realized.cdsItemReti.filter(), "DTCARDAPIO = '02/03/2026'");
+    EXPECT_EQ(f.realized.cdsItemReti.recordCount(), 1);
+    d.dispatch([&] { f.realized.cdsRealizado.next(); });
+    EXPECT_EQ(f.realized.cdsItemReti.filter(), "DTCARDAPIO = '03/03/2026'");
     d.selectPage(f.tshPlanejado);
     d.selectPage(f.tshRealizado);
   });
@@ -46,10 +46,12 @@ TEST_F(ScreenTest, ExceptionListsAreFetchedOnEveryEntry) {
       EXPECT_FALSE(f.panCustZero->enabled());
       EXPECT_FALSE(f.sbtCustZero->enabled());
     }
-    EXPECT_EQ(f.cdsProdCustZeroCDARVPROD->editMask(), "99.999.9999");
-    EXPECT_EQ(f.cdsProdCotDesatuCDARVPROD->editMask(), "99.999.9999");
-    EXPECT_EQ(f.cdsProdCustZero.fieldByName("DTCARDAPIO").displayText(), "05/03/2026 - qui");
-    EXPECT_EQ(f.cdsProdCotDesatu.fieldByName("DTCONSPLAN").displayText(), "07/03/2026 - sáb");
+    EXPECT_EQ(f.exceptions.cdsProdCustZeroCDARVPROD->editMask(), "99.999.9999");
+    EXPECT_EQ(f.exceptions.cdsProdCotDesatuCDARVPROD->editMask(), "99.999.9999");
+    EXPECT_EQ(f.exceptions.cdsProdCustZero.fieldByName("DTCARDAPIO").displayText(),
+              "05/03/2026 - qui");
+    EXPECT_EQ(f.exceptions.cdsProdCotDesatu.fieldByName("DTCONSPLAN").displayText(),
+              "07/03/2026 - sáb");
   });
   EXPECT_EQ(server.log->count("GetProdCustZero"), 2);
   EXPECT_EQ(server.log->count("GetProdCotDesatu"), 2);
@@ -66,10 +68,10 @@ TEST_F(ScreenTest, ExceptionListsAreFetchedOnEveryEntry) {
 TEST_F(ScreenTest, AcompanhamentoBuildsItsTableOnce) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.selectPage(f.tshPlanReal));
-    EXPECT_EQ(f.cdsPlanReal.recordCount(), 5);
+    EXPECT_EQ(f.realized.cdsPlanReal.recordCount(), 5);
     d.selectPage(f.tshPlanejado);
     d.selectPage(f.tshPlanReal);
-    EXPECT_EQ(f.cdsPlanReal.recordCount(), 5);
+    EXPECT_EQ(f.realized.cdsPlanReal.recordCount(), 5);
     EXPECT_EQ(host->cursor.cursor(), remote::CursorShape::Default);
   });
   EXPECT_EQ(server.log->count("GetRealizado"), 1);
@@ -85,21 +87,21 @@ TEST_F(ScreenTest, CostPanelToggle) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       f.setWindowState(c.state);
       f.setBounds(0, 0, 1366, 700);
-      f.panCusto->setWidth(1300);
+      f.cost.panCusto->setWidth(1300);
       const int repaints = f.repaintCount();
       ASSERT_TRUE(d.press(f.sbtCustos));
       EXPECT_TRUE(f.sbtCustos->down());
-      EXPECT_TRUE(f.panCusto->visible());
+      EXPECT_TRUE(f.cost.panCusto->visible());
       EXPECT_EQ(f.width(), c.width);
       if (c.state == platform::ui::WindowState::Normal) {
         EXPECT_EQ(f.left(), (f.screenWidth() - 788) / 2);
       } else {
-        EXPECT_EQ(f.subPanCusto->left(), (1300 - f.subPanCusto->width()) / 2);
+        EXPECT_EQ(f.cost.subPanCusto->left(), (1300 - f.cost.subPanCusto->width()) / 2);
       }
       EXPECT_GT(f.repaintCount(), repaints);
       ASSERT_TRUE(d.press(f.sbtCustos));
       EXPECT_FALSE(f.sbtCustos->down());
-      EXPECT_FALSE(f.panCusto->visible());
+      EXPECT_FALSE(f.cost.panCusto->visible());
     });
   }
 }
@@ -111,36 +113,36 @@ TEST_F(ScreenTest, HabilitaLocksTheScreenWhileAChangeIsPending) {
     d.selectSubPage(f.tshMatPrima);
     d.gotoDay(march(4));
     // Only the product list is being edited: the dish grid locks, the product grid stays.
-    ASSERT_TRUE(d.dispatch([&] { f.cdsProduto.edit(); }));
+    ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsProduto.edit(); }));
     f.Habilita(false);
-    EXPECT_FALSE(f.dbgCardapio->enabled());
-    EXPECT_TRUE(f.dbgPrato->enabled());
+    EXPECT_FALSE(f.recipe.dbgCardapio->enabled());
+    EXPECT_TRUE(f.recipe.dbgPrato->enabled());
     EXPECT_TRUE(f.sbtConfirma->enabled());
     EXPECT_TRUE(f.sbtCancela->enabled());
     EXPECT_FALSE(f.sbtCalcula->enabled());
     for (platform::ui::Control* c : std::initializer_list<platform::ui::Control*>{
-             f.tshAnaCusto, f.tshConsumoServico, f.tshRealizado, f.tshPlanReal, f.dbnPadrao,
-             f.dbnCusto})
+             f.tshAnaCusto, f.tshConsumoServico, f.tshRealizado, f.tshPlanReal, f.recipe.dbnPadrao,
+             f.cost.dbnCusto})
       EXPECT_FALSE(c->enabled()) << c->name();
-    EXPECT_TRUE(f.mnuPost->enabled());
-    EXPECT_TRUE(f.mnuCancelar->enabled());
+    EXPECT_TRUE(f.recipe.mnuPost->enabled());
+    EXPECT_TRUE(f.recipe.mnuCancelar->enabled());
     EXPECT_FALSE(d.selectSubPage(f.tshAnaCusto));  // the sub-page is refused
     // Escape cancels the pending edit and nothing else.
     d.dispatch([&] { f.keyPress(27); });
-    EXPECT_EQ(f.cdsProduto.state(), DataSetState::Browse);
+    EXPECT_EQ(f.recipe.cdsProduto.state(), DataSetState::Browse);
     EXPECT_TRUE(f.visible());
 
     f.ctx.recipeChanged = true;
     f.Habilita(true);
-    EXPECT_TRUE(f.dbgCardapio->enabled());
+    EXPECT_TRUE(f.recipe.dbgCardapio->enabled());
     EXPECT_TRUE(f.sbtCalcula->enabled());
     EXPECT_FALSE(f.sbtConfirma->enabled());
-    EXPECT_EQ(f.lblVrTotPerc->fontColor(), red);
-    EXPECT_EQ(f.lblVrCustoMedio->fontColor(), red);
+    EXPECT_EQ(f.cost.lblVrTotPerc->fontColor(), red);
+    EXPECT_EQ(f.cost.lblVrCustoMedio->fontColor(), red);
     f.ctx.recipeChanged = false;
     f.Habilita(true);
     EXPECT_FALSE(f.sbtCalcula->enabled());
-    EXPECT_EQ(f.lblVrTotPerc->fontColor(), black);
+    EXPECT_EQ(f.cost.lblVrTotPerc->fontColor(), black);
     EXPECT_TRUE(f.tshAnaCusto->enabled());
   });
 }

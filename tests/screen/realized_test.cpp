@@ -21,14 +21,15 @@ TEST_F(ScreenTest, RealizedRunningTotalsRoundOnlyWhatIsStored) {
   server.realized = {{march(3), 1, 0.333333}, {march(2), 1, 0.333333}, {march(4), 1, 0.333333}};
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.selectPage(f.tshRealizado);
-    EXPECT_EQ(numbers(f.cdsRealizado, "DTCARDAPIO"),
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "DTCARDAPIO"),
               (std::vector<double>{march(2), march(3), march(4)}));
-    EXPECT_EQ(numbers(f.cdsRealizado, "CUSTOACUM"), (std::vector<double>{0.33333, 0.66667, 1}));
-    EXPECT_EQ(numbers(f.cdsRealizado, "QTCOMENSACU"), (std::vector<double>{1, 2, 3}));
-    EXPECT_EQ(numbers(f.cdsRealizado, "VRCUSTOMEDIO"),
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "CUSTOACUM"),
+              (std::vector<double>{0.33333, 0.66667, 1}));
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "QTCOMENSACU"), (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "VRCUSTOMEDIO"),
               (std::vector<double>{0.33333, Consiste::RoundDec(0.66667 / 2, 5), 0.33333}));
-    EXPECT_EQ(f.cdsRealizado.recNo(), 1);
-    EXPECT_EQ(f.cdsRealizado.fieldByName("DTCARDAPIO").displayText(), "02/03/2026 seg");
+    EXPECT_EQ(f.realized.cdsRealizado.recNo(), 1);
+    EXPECT_EQ(f.realized.cdsRealizado.fieldByName("DTCARDAPIO").displayText(), "02/03/2026 seg");
   });
 }
 
@@ -37,26 +38,26 @@ TEST_F(ScreenTest, RealizedPerDinerValues) {
   server.idComCusPerc = "C";
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.selectPage(f.tshRealizado);
-    EXPECT_EQ(numbers(f.cdsRealizado, "QtdePerc"),
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "QtdePerc"),
               (std::vector<double>{0, Consiste::RoundDec(140.25 / 45, 5)}));
-    EXPECT_EQ(numbers(f.cdsRealizado, "VRCUSTOMEDIO"),
+    EXPECT_EQ(numbers(f.realized.cdsRealizado, "VRCUSTOMEDIO"),
               (std::vector<double>{0, Consiste::RoundDec(190.25 / 45, 5)}));
     // Items of 02/03: 4 withdrawn for 38 diners at 5.
-    EXPECT_DOUBLE_EQ(f.cdsItemReti.fieldByName("QtdePerc").asFloat(), 4.0 / 38);
-    EXPECT_DOUBLE_EQ(f.cdsItemReti.fieldByName("CustoTotal").asFloat(), 20);
-    EXPECT_DOUBLE_EQ(f.cdsItemReti.fieldByName("QTCOMECLIE").asFloat(), 30);
-    EXPECT_FALSE(d.dispatch([&] { f.cdsRealizado.deleteRecord(); }));
-    EXPECT_FALSE(d.dispatch([&] { f.cdsItemReti.deleteRecord(); }));
-    EXPECT_EQ(f.cdsRealizado.recordCount(), 2);
+    EXPECT_DOUBLE_EQ(f.realized.cdsItemReti.fieldByName("QtdePerc").asFloat(), 4.0 / 38);
+    EXPECT_DOUBLE_EQ(f.realized.cdsItemReti.fieldByName("CustoTotal").asFloat(), 20);
+    EXPECT_DOUBLE_EQ(f.realized.cdsItemReti.fieldByName("QTCOMECLIE").asFloat(), 30);
+    EXPECT_FALSE(d.dispatch([&] { f.realized.cdsRealizado.deleteRecord(); }));
+    EXPECT_FALSE(d.dispatch([&] { f.realized.cdsItemReti.deleteRecord(); }));
+    EXPECT_EQ(f.realized.cdsRealizado.recordCount(), 2);
   });
 }
 
 TEST_F(ScreenTest, MovingRealizedDaysElsewhereLoadsNothing) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.press(f.sbtCustos);  // loads the realized days for the panel
-    ASSERT_TRUE(f.cdsRealizado.active());
-    d.dispatch([&] { f.cdsRealizado.next(); });
-    EXPECT_FALSE(f.cdsItemReti.active());
+    ASSERT_TRUE(f.realized.cdsRealizado.active());
+    d.dispatch([&] { f.realized.cdsRealizado.next(); });
+    EXPECT_FALSE(f.realized.cdsItemReti.active());
     EXPECT_DOUBLE_EQ(f.selectedDay(), march(2));
   });
   EXPECT_EQ(server.log->count("GetItemReti"), 0);
@@ -96,25 +97,25 @@ TEST_F(ScreenTest, PlannedVersusRealizedSwitchesAtBlockDate) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       ASSERT_TRUE(d.selectPage(f.tshPlanReal));
       std::vector<std::string> kinds;
-      for (const Variant& v : column(f.cdsPlanReal, "IDREAL"))
+      for (const Variant& v : column(f.realized.cdsPlanReal, "IDREAL"))
         kinds.push_back(v.toString());
       EXPECT_EQ(kinds, c.kinds);
-      EXPECT_EQ(numbers(f.cdsPlanReal, "CUSTO"), c.costs);
-      EXPECT_EQ(numbers(f.cdsPlanReal, "QTCOMENSAIS"), c.diners);
-      EXPECT_EQ(numbers(f.cdsPlanReal, "VRCUSTOPER"), c.perDiner);
+      EXPECT_EQ(numbers(f.realized.cdsPlanReal, "CUSTO"), c.costs);
+      EXPECT_EQ(numbers(f.realized.cdsPlanReal, "QTCOMENSAIS"), c.diners);
+      EXPECT_EQ(numbers(f.realized.cdsPlanReal, "VRCUSTOPER"), c.perDiner);
       double cost = 0, diners = 0;
-      const auto accumulated = numbers(f.cdsPlanReal, "CUSTOACUM");
-      const auto average = numbers(f.cdsPlanReal, "VRCUSTOMEDIO");
+      const auto accumulated = numbers(f.realized.cdsPlanReal, "CUSTOACUM");
+      const auto average = numbers(f.realized.cdsPlanReal, "VRCUSTOMEDIO");
       for (size_t i = 0; i < c.costs.size(); ++i) {
         cost += c.costs[i];
         diners += c.diners[i];
         EXPECT_DOUBLE_EQ(accumulated[i], cost) << i;
         EXPECT_DOUBLE_EQ(average[i], diners == 0 ? 0 : cost / diners) << i;
       }
-      EXPECT_EQ(f.cdsPlanReal.recNo(), 1);
-      EXPECT_FALSE(f.cdsRealizado.filtered());
-      EXPECT_FALSE(f.cdsTrabCusto.controlsDisabled());
-      EXPECT_EQ(f.cdsPlanReal.fieldByName("VRCUSTOPER").displayText(),
+      EXPECT_EQ(f.realized.cdsPlanReal.recNo(), 1);
+      EXPECT_FALSE(f.realized.cdsRealizado.filtered());
+      EXPECT_FALSE(f.cost.cdsTrabCusto.controlsDisabled());
+      EXPECT_EQ(f.realized.cdsPlanReal.fieldByName("VRCUSTOPER").displayText(),
                 platform::formatFloat("#,##0.00000", c.perDiner[0]));
     });
   }
@@ -136,10 +137,10 @@ TEST_F(ScreenTest, RealizedLinesArePaintedRed) {
                  {1, "DTCARDAPIO", false, Color::rgb(255, 0, 0), 203}};
     for (const auto& c : cases) {
       RecordingCanvas canvas;
-      const int col = f.dbgPlanReal->columnIndexOf(c.field);
-      f.cdsPlanReal.withDisplayRow(c.row, [&] {
-        f.dbgPlanRealDrawColumnCell(
-            canvas, {200, 10, 300, 28}, col, f.dbgPlanReal->column(col),
+      const int col = f.realized.dbgPlanReal->columnIndexOf(c.field);
+      f.realized.cdsPlanReal.withDisplayRow(c.row, [&] {
+        f.realized.dbgPlanRealDrawColumnCell(
+            canvas, {200, 10, 300, 28}, col, f.realized.dbgPlanReal->column(col),
             c.selected ? GridDrawState{DrawFlag::Selected} : GridDrawState{});
       });
       EXPECT_EQ(canvas.lastText()->font, c.font) << c.row << c.field;

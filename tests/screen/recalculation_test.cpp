@@ -24,7 +24,7 @@ TEST_F(RecalculationTest, KeepsTheDayAndDishAndRebuildsPlannedVersusRealized) {
     d.selectPage(f.tshPlanejado);
     d.selectSubPage(f.tshMatPrima);
     d.gotoDay(march(4));
-    d.dispatch([&] { f.cdsCardapio.last(); });
+    d.dispatch([&] { f.recipe.cdsCardapio.last(); });
     markChanged(f);
     // The saved change made 05/03 dearer.
     server.days[3].material = 260;
@@ -33,19 +33,20 @@ TEST_F(RecalculationTest, KeepsTheDayAndDishAndRebuildsPlannedVersusRealized) {
     ASSERT_TRUE(d.press(f.sbtCalcula));
     EXPECT_EQ(server.log->count("GetTrabCusto"), loads + 1);
     EXPECT_DOUBLE_EQ(f.selectedDay(), march(4));
-    EXPECT_EQ(f.cdsCardapio.fieldByName("NMPRATO").asString(), "FEIJAO");
+    EXPECT_EQ(f.recipe.cdsCardapio.fieldByName("NMPRATO").asString(), "FEIJAO");
     EXPECT_FALSE(f.ctx.recipeChanged);
     EXPECT_FALSE(f.sbtCalcula->enabled());
-    EXPECT_EQ(f.lblVrTotPerc->fontColor(), platform::ui::Color::rgb(0, 0, 0));
-    EXPECT_FALSE(f.cdsCardapio.controlsDisabled());
-    EXPECT_FALSE(f.cdsProduto.controlsDisabled());
+    EXPECT_EQ(f.cost.lblVrTotPerc->fontColor(), platform::ui::Color::rgb(0, 0, 0));
+    EXPECT_FALSE(f.recipe.cdsCardapio.controlsDisabled());
+    EXPECT_FALSE(f.recipe.cdsProduto.controlsDisabled());
     EXPECT_FALSE(host->busy.visible());
     EXPECT_EQ(host->cursor.cursor(), remote::CursorShape::Default);
     // The table follows the recalculated month, not the one it was first built from.
-    ASSERT_EQ(f.cdsPlanReal.recordCount(), 5);
-    EXPECT_EQ(column(f.cdsPlanReal, "CUSTO")[3], Variant(335.0));
-    EXPECT_EQ(column(f.cdsPlanReal, "CUSTOACUM")[4], Variant(110.5 + 140.25 + 100 + 335 + 169.75));
-    EXPECT_DOUBLE_EQ(f.cdsTotalMes.fieldByName("VRTOTMATPRIM").asFloat(), 720.5);
+    ASSERT_EQ(f.realized.cdsPlanReal.recordCount(), 5);
+    EXPECT_EQ(column(f.realized.cdsPlanReal, "CUSTO")[3], Variant(335.0));
+    EXPECT_EQ(column(f.realized.cdsPlanReal, "CUSTOACUM")[4],
+              Variant(110.5 + 140.25 + 100 + 335 + 169.75));
+    EXPECT_DOUBLE_EQ(f.cost.cdsTotalMes.fieldByName("VRTOTMATPRIM").asFloat(), 720.5);
   });
 }
 
@@ -60,7 +61,7 @@ TEST_F(RecalculationTest, RefreshesThePanelOnlyWhenShown) {
       ASSERT_TRUE(d.press(f.sbtCalcula));
       EXPECT_EQ(server.log->count("GetComensPlan") > before, shown);
       EXPECT_DOUBLE_EQ(f.selectedDay(), march(6));
-      EXPECT_EQ(f.cdsPlanReal.recordCount(), 5);
+      EXPECT_EQ(f.realized.cdsPlanReal.recordCount(), 5);
     });
   }
 }
@@ -74,8 +75,8 @@ TEST_F(RecalculationTest, FailureKeepsTheCostsMarkedStale) {
     EXPECT_FALSE(d.press(f.sbtCalcula));
     EXPECT_TRUE(f.ctx.recipeChanged);
     EXPECT_TRUE(f.sbtCalcula->enabled());
-    EXPECT_FALSE(f.cdsCardapio.controlsDisabled());
-    EXPECT_FALSE(f.cdsProduto.controlsDisabled());
+    EXPECT_FALSE(f.recipe.cdsCardapio.controlsDisabled());
+    EXPECT_FALSE(f.recipe.cdsProduto.controlsDisabled());
     EXPECT_FALSE(host->busy.visible());
     EXPECT_EQ(host->cursor.cursor(), remote::CursorShape::Default);
   });

@@ -49,7 +49,7 @@ class ScreenWindowTest : public DesktopScreenTest {};
 
 TEST_F(ScreenWindowTest, TheDailyGridShowsTheMonthWithTheScreensTexts) {
   const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
-    GridView* view = window.renderer().gridView(*form.dbgTrabCusto);
+    GridView* view = window.renderer().gridView(*form.cost.dbgTrabCusto);
     ASSERT_NE(view, nullptr);
     GridModel& model = view->gridModel();
     ASSERT_EQ(model.rowCount(), 30);  // April
@@ -59,7 +59,7 @@ TEST_F(ScreenWindowTest, TheDailyGridShowsTheMonthWithTheScreensTexts) {
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Comensais Estimados");
     // Every cell shows its field's display text, record by record.
     for (int row = 0; row < model.rowCount(); ++row) {
-      form.cdsTrabCusto.withDisplayRow(row + 1, [&] {
+      form.cost.cdsTrabCusto.withDisplayRow(row + 1, [&] {
         for (int column = 0; column < model.columnCount(); ++column) {
           ASSERT_EQ(model.data(model.index(row, column)).toString().toStdString(),
                     model.field(column)->displayText())
@@ -75,12 +75,12 @@ TEST_F(ScreenWindowTest, TheDailyGridShowsTheMonthWithTheScreensTexts) {
 
 TEST_F(ScreenWindowTest, ADayCostingMoreThanTheStandardIsPaintedRed) {
   const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
-    GridView* view = window.renderer().gridView(*form.dbgTrabCusto);
+    GridView* view = window.renderer().gridView(*form.cost.dbgTrabCusto);
     ASSERT_NE(view, nullptr);
     GridModel& model = view->gridModel();
-    const int perCapita = model.modelColumn(form.dbgTrabCusto->columnIndexOf("VRTOTPERC"));
+    const int perCapita = model.modelColumn(form.cost.dbgTrabCusto->columnIndexOf("VRTOTPERC"));
     ASSERT_GE(perCapita, 0);
-    const double standard = form.nedCustoPadrao->GetNumber();
+    const double standard = form.cost.nedCustoPadrao->GetNumber();
     // A day past the first (the selected cell is highlighted) above the standard, and one at or
     // below it, whose per-capita cell is never red: black on a day with outdated quotations,
     // whose other cells are red, the window text otherwise.
@@ -88,9 +88,9 @@ TEST_F(ScreenWindowTest, ADayCostingMoreThanTheStandardIsPaintedRed) {
     int below = -1;
     bool belowOutdated = false;
     for (int row = 1; row < model.rowCount(); ++row) {
-      form.cdsTrabCusto.withDisplayRow(row + 1, [&] {
-        const double value = form.cdsTrabCusto.fieldByName("VRTOTPERC").asFloat();
-        const platform::Variant day = form.cdsTrabCusto.fieldByName("DTDATA").value();
+      form.cost.cdsTrabCusto.withDisplayRow(row + 1, [&] {
+        const double value = form.cost.cdsTrabCusto.fieldByName("VRTOTPERC").asFloat();
+        const platform::Variant day = form.cost.cdsTrabCusto.fieldByName("DTDATA").value();
         if (value > standard && above < 0) above = row;
         if (value <= standard && below < 0) {
           below = row;
@@ -121,7 +121,7 @@ TEST_F(ScreenWindowTest, ADayCostingMoreThanTheStandardIsPaintedRed) {
 TEST_F(ScreenWindowTest, TogglingTheCostPanelFillsItsEdits) {
   const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
     FormRenderer& renderer = window.renderer();
-    QWidget* panel = renderer.widgetOf(*form.panCusto);
+    QWidget* panel = renderer.widgetOf(*form.cost.panCusto);
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isHidden());
     auto* toggle = dynamic_cast<QToolButton*>(renderer.widgetOf(*form.sbtCustos));
@@ -132,19 +132,19 @@ TEST_F(ScreenWindowTest, TogglingTheCostPanelFillsItsEdits) {
     EXPECT_FALSE(panel->isHidden());
     EXPECT_EQ(window.width(), 788);
 
-    auto* monthCost = dynamic_cast<QLineEdit*>(renderer.widgetOf(*form.nedMatPriMes));
+    auto* monthCost = dynamic_cast<QLineEdit*>(renderer.widgetOf(*form.cost.nedMatPriMes));
     ASSERT_NE(monthCost, nullptr);
-    EXPECT_EQ(monthCost->text().toStdString(), form.nedMatPriMes->text());
-    EXPECT_NE(form.nedMatPriMes->GetNumber(), 0);
-    auto* standard = dynamic_cast<QLineEdit*>(renderer.widgetOf(*form.nedPadrPerc));
+    EXPECT_EQ(monthCost->text().toStdString(), form.cost.nedMatPriMes->text());
+    EXPECT_NE(form.cost.nedMatPriMes->GetNumber(), 0);
+    auto* standard = dynamic_cast<QLineEdit*>(renderer.widgetOf(*form.cost.nedPadrPerc));
     ASSERT_NE(standard, nullptr);
-    EXPECT_EQ(standard->text().toStdString(), form.nedCustoPadrao->text());
-    auto* day = dynamic_cast<QGroupBox*>(renderer.widgetOf(*form.grbCustoDia));
+    EXPECT_EQ(standard->text().toStdString(), form.cost.nedCustoPadrao->text());
+    auto* day = dynamic_cast<QGroupBox*>(renderer.widgetOf(*form.cost.grbCustoDia));
     ASSERT_NE(day, nullptr);
     EXPECT_EQ(day->title(), "Dia 01/04/2026");
 
     // The panel follows the day.
-    form.cdsTrabCusto.next();
+    form.cost.cdsTrabCusto.next();
     EXPECT_EQ(day->title(), "Dia 02/04/2026");
     toggle->click();
     EXPECT_TRUE(panel->isHidden());
@@ -164,11 +164,11 @@ TEST_F(ScreenWindowTest, TheCostPanelStaysCentredWhenTheWindowIsResized) {
       SCOPED_TRACE(width);
       window.resize(width, window.height());
       QApplication::processEvents();
-      EXPECT_EQ(form.panCusto->width(), width);
-      EXPECT_EQ(form.subPanCusto->left(), (width - form.subPanCusto->width()) / 2);
-      QWidget* inner = window.renderer().widgetOf(*form.subPanCusto);
+      EXPECT_EQ(form.cost.panCusto->width(), width);
+      EXPECT_EQ(form.cost.subPanCusto->left(), (width - form.cost.subPanCusto->width()) / 2);
+      QWidget* inner = window.renderer().widgetOf(*form.cost.subPanCusto);
       ASSERT_NE(inner, nullptr);
-      EXPECT_EQ(inner->x(), form.subPanCusto->left());
+      EXPECT_EQ(inner->x(), form.cost.subPanCusto->left());
     }
   });
   EXPECT_TRUE(errors.empty()) << errors.front();
@@ -185,13 +185,13 @@ TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
     SCOPED_TRACE(c.answer);
     const auto errors = open([&](FormWindow& window, TfrmAnaCustRevRec& form) {
       ASSERT_TRUE(showPage(*form.tshMatPrima));
-      GridView* view = window.renderer().gridView(*form.dbgPrato);
+      GridView* view = window.renderer().gridView(*form.recipe.dbgPrato);
       ASSERT_NE(view, nullptr);
       GridModel& model = view->gridModel();
       ASSERT_GE(model.rowCount(), 2);
-      const int column = model.modelColumn(form.dbgPrato->columnIndexOf("QTDERECE"));
+      const int column = model.modelColumn(form.recipe.dbgPrato->columnIndexOf("QTDERECE"));
       ASSERT_GE(column, 0);
-      platform::Field& quantity = form.cdsProduto.fieldByName("QTDERECE");
+      platform::Field& quantity = form.recipe.cdsProduto.fieldByName("QTDERECE");
       const double before = quantity.asFloat();
 
       // The user types into the cell, presses Enter and moves to the next row.
@@ -204,8 +204,8 @@ TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
       QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
       QApplication::sendEvent(editor, &enter);
       view->setCurrentIndex(model.index(1, column));
-      ASSERT_EQ(form.cdsProduto.changeCount(), 1);
-      form.cdsProduto.first();
+      ASSERT_EQ(form.recipe.cdsProduto.changeCount(), 1);
+      form.recipe.cdsProduto.first();
       EXPECT_EQ(quantity.asFloat(), 0.5);
 
       // The editing rules switch the screen to editing after every change of the products.
@@ -216,11 +216,11 @@ TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
       auto seen = answerNextDialog(QString::fromUtf8(c.answer));
       cancel->click();
       EXPECT_EQ(seen->text, QString::fromUtf8("Cancela operação?"));
-      form.cdsProduto.first();
-      EXPECT_EQ(form.cdsProduto.changeCount(), c.kept ? 1 : 0);
+      form.recipe.cdsProduto.first();
+      EXPECT_EQ(form.recipe.cdsProduto.changeCount(), c.kept ? 1 : 0);
       EXPECT_EQ(quantity.asFloat(), c.kept ? 0.5 : before);
       // Whatever is left pending is dropped so that the screen closes.
-      runUserEvent([&form] { form.cdsProduto.cancelUpdates(); });
+      runUserEvent([&form] { form.recipe.cdsProduto.cancelUpdates(); });
     });
     EXPECT_TRUE(errors.empty()) << errors.front();
   }

@@ -123,13 +123,13 @@ bool Driver::selectSubPage(platform::ui::TabSheet* page) {
 
 bool Driver::moveDay(platform::ui::NavigateButton button) {
   return dispatch([&] {
-    if (!form_.dbnCusto->press(button)) throw std::logic_error("navigator refused");
+    if (!form_.cost.dbnCusto->press(button)) throw std::logic_error("navigator refused");
   });
 }
 
 bool Driver::gotoDay(double day) {
   return dispatch([&] {
-    if (!form_.cdsTrabCusto.locate("DTDATA", Variant::date(day)))
+    if (!form_.cost.cdsTrabCusto.locate("DTDATA", Variant::date(day)))
       throw std::logic_error("day not in the table");
   });
 }
