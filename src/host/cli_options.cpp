@@ -8,12 +8,12 @@
 namespace host {
 namespace {
 
-using platform::OptionSpec;
+using platform::OptionRule;
 
 enum class Scope { Session, Window, Report };
 
 struct ShellOption {
-  OptionSpec spec;
+  OptionRule rule;
   Scope scope;
   const char* usage;  // the usage line(s) after the name; '\n' continues in the text column
   const char* windowDefault = "";  // appended to the usage line in the window's usage
@@ -29,7 +29,7 @@ const ShellOption kOptions[] = {
      Scope::Session,
      "OP\toperator to log in as (required with --server;\n"
      "default: the demo operator)"},
-    {{"password", OptionSpec::MaybeEmptyValue},
+    {{"password", OptionRule::MaybeEmptyValue},
      Scope::Session,
      "PW\tthe operator's password (required with --server)"},
     {{"db"},
@@ -50,32 +50,32 @@ const ShellOption kOptions[] = {
      Scope::Window,
      "NAME\twith --screenshot: the page shown, by its caption\n"
      "(default \"Planejado\")"},
-    {{"panel", OptionSpec::Flag}, Scope::Window, "\twith --screenshot: show the cost panel"},
+    {{"panel", OptionRule::Flag}, Scope::Window, "\twith --screenshot: show the cost panel"},
     {{"format"}, Scope::Report, "text|csv\toutput format (default text; csv uses ';')"},
-    {{"plan-real", OptionSpec::Flag},
+    {{"plan-real", OptionRule::Flag},
      Scope::Report,
      "\talso print the planned-versus-realized table"},
-    {{"verbose", OptionSpec::Flag}, Scope::Report, "\tlog progress to stderr"},
-    {{"window-defaults", OptionSpec::Flag},
+    {{"verbose", OptionRule::Flag}, Scope::Report, "\tlog progress to stderr"},
+    {{"window-defaults", OptionRule::Flag},
      Scope::Report,
      "\t--branch, --service and --month default as in the window\n"
      "(the demo branch's service, the current month)"},
-    {{"help", OptionSpec::Flag}, Scope::Session, "\tthis text"},
+    {{"help", OptionRule::Flag}, Scope::Session, "\tthis text"},
 };
 
 constexpr size_t kTextColumn = 27;
 
-std::vector<OptionSpec> specs() {
-  std::vector<OptionSpec> all;
+std::vector<OptionRule> rules() {
+  std::vector<OptionRule> all;
   for (const ShellOption& option : kOptions)
-    all.push_back(option.spec);
+    all.push_back(option.rule);
   return all;
 }
 
 std::string usageLine(const ShellOption& option, bool window) {
   const std::string usage = option.usage;
   const size_t tab = usage.find('\t');
-  std::string line = "  --" + std::string(option.spec.name);
+  std::string line = "  --" + std::string(option.rule.name);
   if (tab > 0) line += " " + usage.substr(0, tab);
   line.resize(std::max(line.size() + 1, kTextColumn), ' ');
   for (char c : usage.substr(tab + 1)) {
@@ -136,15 +136,15 @@ void readSession(const platform::ParsedOptions& seen, SessionOptions& options, b
 std::vector<std::string> givenOf(const platform::ParsedOptions& seen, Scope scope) {
   std::vector<std::string> given;
   for (const ShellOption& option : kOptions)
-    if (option.scope == scope && seen.has(option.spec.name))
-      given.push_back("--" + std::string(option.spec.name));
+    if (option.scope == scope && seen.has(option.rule.name))
+      given.push_back("--" + std::string(option.rule.name));
   return given;
 }
 
 }  // namespace
 
 WindowOptions parseWindowOptions(const std::vector<std::string>& args, double today) {
-  const platform::ParsedOptions seen(args, specs());
+  const platform::ParsedOptions seen(args, rules());
   WindowOptions options;
   if (seen.has("help")) {
     options.help = true;
@@ -162,7 +162,7 @@ WindowOptions parseWindowOptions(const std::vector<std::string>& args, double to
 }
 
 ReportOptions parseReportOptions(const std::vector<std::string>& args, double today) {
-  const platform::ParsedOptions seen(args, specs());
+  const platform::ParsedOptions seen(args, rules());
   ReportOptions options;
   if (seen.has("help")) {
     options.help = true;

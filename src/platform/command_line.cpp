@@ -8,11 +8,11 @@
 namespace platform {
 
 ParsedOptions::ParsedOptions(const std::vector<std::string>& args,
-                             std::initializer_list<OptionSpec> specs)
-    : ParsedOptions(args, std::vector<OptionSpec>(specs)) {}
+                             std::initializer_list<OptionRule> rules)
+    : ParsedOptions(args, std::vector<OptionRule>(rules)) {}
 
 ParsedOptions::ParsedOptions(const std::vector<std::string>& args,
-                             const std::vector<OptionSpec>& specs) {
+                             const std::vector<OptionRule>& rules) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg.size() < 3 || arg.compare(0, 2, "--") != 0)
@@ -20,12 +20,12 @@ ParsedOptions::ParsedOptions(const std::vector<std::string>& args,
     const size_t eq = arg.find('=');
     const std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
     const std::string option = "--" + name;
-    const OptionSpec* spec = nullptr;
-    for (const OptionSpec& candidate : specs)
-      if (name == candidate.name) spec = &candidate;
-    if (spec == nullptr) throw UsageError("unknown option '" + option + "'");
+    const OptionRule* rule = nullptr;
+    for (const OptionRule& candidate : rules)
+      if (name == candidate.name) rule = &candidate;
+    if (rule == nullptr) throw UsageError("unknown option '" + option + "'");
     std::string value;
-    if (spec->kind == OptionSpec::Flag) {
+    if (rule->kind == OptionRule::Flag) {
       if (eq != std::string::npos) throw UsageError(option + " takes no value");
     } else {
       if (eq != std::string::npos) {
@@ -34,7 +34,7 @@ ParsedOptions::ParsedOptions(const std::vector<std::string>& args,
         if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
         value = args[++i];
       }
-      if (value.empty() && spec->kind == OptionSpec::Value)
+      if (value.empty() && rule->kind == OptionRule::Value)
         throw UsageError(option + " needs a value");
     }
     if (!seen_.emplace(name, value).second) throw UsageError(option + " given twice");

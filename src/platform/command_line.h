@@ -19,7 +19,7 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionRule {
   enum Kind {
     Value,            // takes a value that must not be empty
     MaybeEmptyValue,  // takes a value that may be empty (a password)
@@ -32,11 +32,11 @@ struct OptionSpec {
 // The options found on one command line, by name (without the dashes).
 class ParsedOptions {
  public:
-  // Reads `args` against `specs`; a value follows its option as the next argument or after '='.
+  // Reads `args` against `rules`; a value follows its option as the next argument or after '='.
   // Errors: UsageError for an argument that is not an option, an unknown or repeated option, a
   // missing (or empty, for Value) value, and a value given to a flag.
-  ParsedOptions(const std::vector<std::string>& args, std::initializer_list<OptionSpec> specs);
-  ParsedOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+  ParsedOptions(const std::vector<std::string>& args, std::initializer_list<OptionRule> rules);
+  ParsedOptions(const std::vector<std::string>& args, const std::vector<OptionRule>& rules);
 
   bool has(const std::string& name) const { return seen_.count(name) != 0; }
   // The option's value; null when it was not given.

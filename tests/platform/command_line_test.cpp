@@ -13,7 +13,7 @@ using ::testing::HasSubstr;
 
 ParsedOptions scan(const Args& args) {
   return ParsedOptions(
-      args, {{"name"}, {"password", OptionSpec::MaybeEmptyValue}, {"verbose", OptionSpec::Flag}});
+      args, {{"name"}, {"password", OptionRule::MaybeEmptyValue}, {"verbose", OptionRule::Flag}});
 }
 
 TEST(ParsedOptions, ValuesFollowTheirOptionOrAnEqualsSign) {

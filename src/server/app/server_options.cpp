@@ -12,8 +12,8 @@ ServerCommandOptions parseServerOptions(const std::vector<std::string>& args) {
                                             {"demo-date"},
                                             {"port"},
                                             {"bind"},
-                                            {"demo", platform::OptionSpec::Flag},
-                                            {"help", platform::OptionSpec::Flag}});
+                                            {"demo", platform::OptionRule::Flag},
+                                            {"help", platform::OptionRule::Flag}});
   ServerCommandOptions options;
   if (seen.has("help")) {
     options.help = true;
