@@ -12,12 +12,13 @@
 #include "desktop/form_renderer.h"
 #include "desktop/key_map.h"
 #include "desktop/qt_text.h"
-#include "desktop/user_event.h"
+#include "platform/ui/user_event.h"
 
 namespace desktop {
 namespace {
 
 namespace ui = platform::ui;
+using platform::ui::runUserEvent;
 
 std::map<const ui::Form*, FormWindow*>& windows() {
   static std::map<const ui::Form*, FormWindow*> instance;
