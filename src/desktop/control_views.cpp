@@ -253,11 +253,21 @@ void NumberEditView::refresh() {
 
 DBEditView::DBEditView(ui::DBEdit& edit, FormRenderer& renderer, QWidget* parent)
     : ViewOf(edit, renderer, parent) {
+  QObject::connect(this, &QLineEdit::textEdited, this, [this](const QString& now) {
+    const std::string typed = utf8(now);
+    runUserEvent([this, &typed] { control().changeText(typed); });
+    // A refused change (the dataset would not edit) shows the field again.
+    this->renderer().refresh(control());
+  });
   QObject::connect(this, &QLineEdit::editingFinished, this, [this] {
-    if (!isModified()) return;
+    if (!isModified() && !control().modified()) return;
     setModified(false);
     const std::string typed = utf8(text());
-    runUserEvent([this, &typed] { control().writeText(typed); });
+    runUserEvent([this, &typed] {
+      // A text set without typing (cleared, pasted by code) counts as the user's too.
+      if (!control().modified() || control().typedText() != typed) control().changeText(typed);
+      control().commitText();
+    });
     this->renderer().refresh(control());
   });
 }
@@ -265,8 +275,13 @@ DBEditView::DBEditView(ui::DBEdit& edit, FormRenderer& renderer, QWidget* parent
 void DBEditView::refresh() {
   const ui::DBEdit& edit = control();
   const platform::Field* field = edit.field();
-  const QString shown = qs(hasFocus() ? edit.editText() : edit.displayText());
-  if (!isModified() && text() != shown) setText(shown);
+  const std::string shown = edit.modified() ? edit.typedText()
+                            : hasFocus()    ? edit.editText()
+                                            : edit.displayText();
+  // Text the user changed stays until the edit writes or drops it.
+  if (typing_ && !edit.modified()) setModified(false);
+  typing_ = edit.modified();
+  if (!isModified() && text() != qs(shown)) setText(qs(shown));
   const bool numeric = field != nullptr && (field->fieldType() == platform::FieldType::Float ||
                                             field->fieldType() == platform::FieldType::Integer);
   setAlignment(numeric ? Qt::AlignRight | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);

@@ -59,13 +59,16 @@ class NumberEditView : public ViewOf<QLineEdit, platform::ui::NumberEdit> {
   void refresh() override;
 };
 
-// The field's display text, its edit text while focused; a finished change is written through
-// the edit (DBEdit::writeText).
+// The field's display text, its edit text while focused, the user's text while typed; typing
+// goes to the edit (DBEdit::changeText) and a finished change is written (commitText).
 class DBEditView : public ViewOf<QLineEdit, platform::ui::DBEdit> {
  public:
   DBEditView(platform::ui::DBEdit& edit, FormRenderer& renderer, QWidget* parent);
   void refresh() override;
   platform::DataSource* shownSource() const override { return control().dataSource(); }
+
+ private:
+  bool typing_ = false;  // the edit held typed text at the last refresh
 };
 
 class DBTextView : public ViewOf<QLabel, platform::ui::DBText> {

@@ -5,6 +5,7 @@
 #include "platform/client_dataset.h"
 #include "platform/data_source.h"
 #include "platform/ui/form.h"
+#include "platform/ui/text_input.h"
 
 namespace platform::ui {
 namespace {
@@ -63,6 +64,54 @@ bool DBEdit::writeText(std::string_view text) {
   if (ds.state() == DataSetState::Browse) ds.edit();
   field()->setAsString(text);
   return true;
+}
+
+bool DBEdit::changeText(std::string text) {
+  if (!canModify()) return false;
+  ClientDataSet& ds = *dataSet();
+  if (ds.state() == DataSetState::Browse) ds.edit();
+  typed_ = std::move(text);
+  modified_ = true;
+  changed(Prop::Editor);
+  return true;
+}
+
+bool DBEdit::commitText() {
+  if (!modified_) return true;
+  const bool written = writeText(typed_);
+  dropText();
+  return written;
+}
+
+void DBEdit::dropText() {
+  if (!modified_) return;
+  modified_ = false;
+  typed_.clear();
+  changed(Prop::Editor);
+}
+
+void DBEdit::keyLeft(Key key, ShiftState, char32_t typed) {
+  const bool backspace = typed == 8 || key == VK_BACK;
+  if ((typed >= 32 && typed != 127) || backspace) {
+    std::string text = modified_ ? typed_ : editText();
+    if (backspace)
+      dropLastUtf8(text);
+    else
+      appendUtf8(text, typed);
+    changeText(std::move(text));
+  } else if (typed == 13 || key == VK_RETURN) {
+    commitText();
+  } else if (typed == 27 || key == VK_ESCAPE) {
+    dropText();
+  }
+}
+
+void DBEdit::updateRecord(DataSource& source) {
+  if (&source == dataSource()) commitText();
+}
+
+void DBEdit::discardEdits(DataSource& source) {
+  if (&source == dataSource()) dropText();
 }
 
 DBText::DBText(CreationToken, Form& owner, std::string name)

@@ -65,8 +65,28 @@ class DBEdit : public DBFieldControl {
   // ERRORS: the dataset's handlers' and the conversion's; the field keeps its value.
   bool writeText(std::string_view text);
 
+  // What the user typed and has not written yet: the first change while the dataset browses
+  // puts it into Edit state through the dataset (a refusal propagates and nothing changes).
+  // Refused (false) unless canModify().
+  bool changeText(std::string text);
+  bool modified() const { return modified_; }
+  const std::string& typedText() const { return typed_; }
+  // Writes the typed text (writeText) when there is one. A rejected text propagates and stays
+  // typed. Returns false when the field refused it (the typing is dropped).
+  bool commitText();
+  // Drops the typed text unwritten.
+  void dropText();
+
+  // For hosts without widgets: a typed character adds to the typed text (starting from the
+  // field's edit text), Backspace removes the last character, Enter writes it, Esc drops it.
+  void keyLeft(Key key, ShiftState shift, char32_t typed) override;
+  void updateRecord(DataSource& source) override;
+  void discardEdits(DataSource& source) override;
+
  private:
   bool readOnly_ = false;
+  bool modified_ = false;
+  std::string typed_;
 };
 
 // The field's display text as a caption.

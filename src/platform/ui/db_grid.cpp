@@ -5,6 +5,7 @@
 
 #include "platform/client_dataset.h"
 #include "platform/data_source.h"
+#include "platform/ui/text_input.h"
 
 namespace platform::ui {
 namespace {
@@ -16,32 +17,6 @@ char upper(char c) {
 bool sameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                             [](char x, char y) { return upper(x) == upper(y); });
-}
-
-void appendUtf8(std::string& text, char32_t c) {
-  if (c < 0x80) {
-    text += static_cast<char>(c);
-  } else if (c < 0x800) {
-    text += static_cast<char>(0xC0 | (c >> 6));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    text += static_cast<char>(0xE0 | (c >> 12));
-    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    text += static_cast<char>(0xF0 | (c >> 18));
-    text += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    text += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    text += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-void dropLastUtf8(std::string& text) {
-  while (!text.empty()) {
-    const auto byte = static_cast<unsigned char>(text.back());
-    text.pop_back();
-    if ((byte & 0xC0) != 0x80) break;
-  }
 }
 
 }  // namespace
