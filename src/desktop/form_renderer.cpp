@@ -69,16 +69,26 @@ FormRenderer::FormRenderer(ui::Form& form, QWidget& root, const ViewRegistry& vi
   afterEventPass_ = ui::addAfterEventPass([this] { sync(); });
   QObject::connect(qApp, &QApplication::focusChanged, this,
                    [this](QWidget*, QWidget* now) { focusMoved(now); });
-  sync();
+  try {
+    sync();
+  } catch (...) {
+    release();
+    throw;
+  }
 }
 
 FormRenderer::~FormRenderer() {
+  release();
+}
+
+void FormRenderer::release() {
   ui::removeAfterEventPass(afterEventPass_);
   form_.removeComponentObserver(formObserver_);
   watches_.clear();
   // The widgets go with the root; views holding model references must not outlive this.
   for (auto& [control, built] : built_)
     delete built.widget.data();
+  built_.clear();
 }
 
 QWidget* FormRenderer::widgetOf(const ui::Control& control) const {

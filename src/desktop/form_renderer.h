@@ -61,6 +61,8 @@ class FormRenderer : public QObject {
     ControlView* view = nullptr;  // lives as long as `widget`
   };
 
+  // Unhooks from the form and deletes the widgets.
+  void release();
   void build(platform::ui::Control& control);
   void layout();
   void changed(platform::ui::Component& sender, platform::ui::Prop what);
