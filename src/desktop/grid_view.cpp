@@ -84,7 +84,9 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
   if (column < 0 || column != grid.selectedIndex() || index.row() != model.currentRow())
     return nullptr;
   bool opened = false;
+  creating_ = true;
   runUserEvent([&grid, &opened] { opened = grid.showEditor(); });
+  creating_ = false;
   if (!opened) return nullptr;
 
   auto* editor = new QLineEdit(parent);
@@ -136,8 +138,12 @@ void CellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) cons
 
 void CellDelegate::followGrid() {
   QLineEdit* editor = open_.data();
-  if (editor == nullptr) return;
   const ui::DBGrid& grid = view_.grid();
+  if (editor == nullptr) {
+    // Code opened the grid's editor: show it on the current cell.
+    if (grid.editorMode() && !creating_) view_.edit(view_.currentIndex());
+    return;
+  }
   if (!grid.editorMode()) {
     open_ = nullptr;
     view_.closeEditor(editor, QAbstractItemDelegate::NoHint);

@@ -38,8 +38,8 @@ class CellDelegate : public QStyledItemDelegate {
 
   // The open editor, null when none.
   QLineEdit* openEditor() const { return open_.data(); }
-  // Brings the open editor in line with the grid's: closes it when the grid's closed, takes
-  // its text otherwise.
+  // Brings the editor in line with the grid's: opens it when code opened the grid's, closes it
+  // when the grid's closed, takes its text otherwise.
   void followGrid();
 
  private:
@@ -48,6 +48,7 @@ class CellDelegate : public QStyledItemDelegate {
   GridView& view_;
   mutable QPointer<QLineEdit> open_;
   mutable bool settingText_ = false;
+  mutable bool creating_ = false;
 };
 
 class GridView : public ViewOf<QTableView, platform::ui::DBGrid> {

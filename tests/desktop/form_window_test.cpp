@@ -315,6 +315,12 @@ TEST_F(FormWindowTest, TheGridsEditorOpensWhereTheGridAllowsAndFollowsIt) {
   QApplication::processEvents();
   EXPECT_EQ(view->delegate().openEditor(), nullptr);
   EXPECT_EQ(screen_.days.fieldByName("VRTOTPERC").asFloat(), 1.5);
+  // And code opening it shows it, with the text code gave it.
+  screen_.grid.setEditorText("7,25");
+  screen_.grid.setEditorMode(true);
+  ASSERT_NE(view->delegate().openEditor(), nullptr);
+  EXPECT_EQ(view->delegate().openEditor()->text(), "7,25");
+  screen_.grid.hideEditor();
 
   // An edit button, where the cell has one.
   int searches = 0;
