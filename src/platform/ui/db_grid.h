@@ -207,10 +207,9 @@ class DBGrid : public Control {
   // say when the text first changes (changeEditorText) or is written (writeCell): a beforeEdit
   // that refuses keeps the cell as it is. REQUIRES: a valid column, else std::out_of_range.
   bool canEditCell(int dataCol) const;
-  // The same without a column (a grid without columns shows the dataset's fields): the grid
-  // edits, and the field is the open dataset's, neither read-only nor calculated, and the
-  // dataset can be modified now: browsing, editing or inserting (not computing calculated
-  // fields) with its controls enabled.
+  // The part of that answer that is not the column's: the grid edits, and the field is the
+  // open dataset's, neither read-only nor calculated, and the dataset can be modified now:
+  // browsing, editing or inserting (not computing calculated fields) with its controls enabled.
   bool canEditField(const Field& field) const;
   // The user opens the editor on the selected cell: refused (false) when canEditCell says no.
   // Its text is the field's edit text; the dataset's state does not change yet. Returns true
