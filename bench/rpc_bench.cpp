@@ -10,8 +10,8 @@
 #include "platform/data_packet.h"
 #include "remote/net_connection.h"
 #include "remote/rpc_message.h"
-#include "server/rpc/json_rpc.h"
 #include "server/rpc/rpc_http_server.h"
+#include "wire/json_rpc.h"
 
 namespace {
 
@@ -92,9 +92,9 @@ Variant monthPacket() {
 }
 
 void BM_DecodeRequestWithPacket(benchmark::State& state) {
-  const std::string body = server::encodeRpcRequest("1", "GravaReceita", {monthPacket()});
+  const std::string body = wire::encodeRequest("1", "GravaReceita", {monthPacket()});
   for (auto _ : state) {
-    server::RpcDecoded decoded = server::decodeRpcRequest(body);
+    wire::RpcDecoded decoded = wire::decodeRequest(body);
     benchmark::DoNotOptimize(decoded);
   }
   state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(body.size()));
@@ -102,7 +102,7 @@ void BM_DecodeRequestWithPacket(benchmark::State& state) {
 BENCHMARK(BM_DecodeRequestWithPacket)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeAnswerWithPacket(benchmark::State& state) {
-  const std::string body = server::encodeRpcResult("1", monthPacket());
+  const std::string body = wire::encodeResult("1", monthPacket());
   for (auto _ : state) {
     remote::CallAnswer answer = remote::decodeAnswer(body, 1, 200, "bench");
     benchmark::DoNotOptimize(answer);

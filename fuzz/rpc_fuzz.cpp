@@ -1,12 +1,13 @@
-// Feeds arbitrary bodies to the request decoder. Beyond not crashing, a request it accepts must
-// survive being written and read again unchanged, and every answer it implies must be JSON.
+// Feeds arbitrary bodies to both decoders of the envelope. Beyond not crashing, a request the
+// server accepts must survive being written and read again unchanged, every answer it implies
+// must be JSON, and the client refuses what it cannot read only as an unreadable answer.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "platform/json.h"
-#include "server/rpc/json_rpc.h"
+#include "wire/json_rpc.h"
 
 namespace {
 
@@ -27,24 +28,29 @@ bool isJson(const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view body(reinterpret_cast<const char*>(data), size);
-  const server::RpcDecoded decoded = server::decodeRpcRequest(body);
-  if (const auto* request = std::get_if<server::RpcRequest>(&decoded)) {
+  try {
+    const wire::RpcAnswer answer = wire::decodeAnswer(body, 1);
+    check(isJson(answer.result.toJson()));
+  } catch (const wire::UnreadableAnswer&) {
+  }
+  const wire::RpcDecoded decoded = wire::decodeRequest(body);
+  if (const auto* request = std::get_if<wire::RpcRequest>(&decoded)) {
     check(!request->method.empty());
     check(isJson(request->id));
-    const server::RpcDecoded again = server::decodeRpcRequest(
-        server::encodeRpcRequest(request->id, request->method, request->params));
-    const auto* second = std::get_if<server::RpcRequest>(&again);
+    const wire::RpcDecoded again =
+        wire::decodeRequest(wire::encodeRequest(request->id, request->method, request->params));
+    const auto* second = std::get_if<wire::RpcRequest>(&again);
     check(second != nullptr);
     check(second->id == request->id);
     check(second->method == request->method);
     check(second->params == request->params);
-    check(isJson(server::encodeRpcResult(request->id, platform::Variant::array(request->params))));
+    check(isJson(wire::encodeResult(request->id, platform::Variant::array(request->params))));
   } else {
-    const auto& rejected = std::get<server::RpcRejected>(decoded);
+    const auto& rejected = std::get<wire::RpcRejected>(decoded);
     const int code = rejected.fault.code();
-    check(code == server::kParseError || code == server::kInvalidRequest ||
-          code == server::kInvalidParams);
-    check(isJson(server::encodeRpcError(rejected.id, code, rejected.fault.what())));
+    check(code == wire::kParseError || code == wire::kInvalidRequest ||
+          code == wire::kInvalidParams);
+    check(isJson(wire::encodeError(rejected.id, code, rejected.fault.what())));
   }
   return 0;
 }

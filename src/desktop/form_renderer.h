@@ -1,9 +1,9 @@
-// Renders a form's presentation model as Qt widgets: one widget per control, by kind, placed by
-// the control's bounds inside its parent's widget, docked controls laid out first
-// (align_layout.h). Each change notification updates the widget concerned at once, and after
-// every user event a full, cheap pass brings every widget in line with its control. The user's
-// gestures (clicks, tabs, focus, mouse-up, menus, splitter drags) go back to the model as user
-// events (user_event.h); the widgets decide nothing themselves.
+// Renders a form's presentation model as Qt widgets: one view per control, of the class the
+// view registry gives its kind (control_view.h), placed by the control's bounds inside its
+// parent's widget, docked controls laid out first (align_layout.h). Each change notification
+// updates the widget concerned at once, and after every user event a full, cheap pass brings
+// every widget in line with its control. The user's gestures go back to the model as user
+// events (platform/ui/user_event.h); the widgets decide nothing themselves.
 #pragma once
 
 #include <QObject>
@@ -12,8 +12,8 @@
 #include <memory>
 #include <optional>
 #include <unordered_map>
-#include <vector>
 
+#include "desktop/control_view.h"
 #include "platform/ui/ui.h"
 
 class QWidget;
@@ -25,9 +25,10 @@ class GridView;
 class FormRenderer : public QObject {
  public:
   // Builds the widgets of every control of `form` under `root`, whose area is the form's client
-  // area. REQUIRES: `form`, its components and the data sources they are bound to outlive the
-  // renderer.
-  FormRenderer(platform::ui::Form& form, QWidget& root);
+  // area, with the views of `views`. REQUIRES: `form`, its components and the data sources they
+  // are bound to outlive the renderer; `views` has a view for every kind the form holds.
+  FormRenderer(platform::ui::Form& form, QWidget& root,
+               const ViewRegistry& views = ViewRegistry::standard());
   ~FormRenderer() override;
   FormRenderer(const FormRenderer&) = delete;
   FormRenderer& operator=(const FormRenderer&) = delete;
@@ -36,6 +37,8 @@ class FormRenderer : public QObject {
   QWidget& root() const { return root_; }
   // The widget of a control; null before it is built.
   QWidget* widgetOf(const platform::ui::Control& control) const;
+  // The view of a control; null before it is built.
+  ControlView* viewOf(const platform::ui::Control& control) const;
   GridView* gridView(const platform::ui::DBGrid& grid) const;
   // The control whose widget is `widget` or holds it; null outside this form.
   platform::ui::Control* controlAt(const QWidget* widget) const;
@@ -43,6 +46,8 @@ class FormRenderer : public QObject {
   // The full pass: builds widgets for controls created since, docks the aligned controls and
   // applies every control's properties. Runs after every user event.
   void sync();
+  // Applies one control's properties to its widget now.
+  void refresh(platform::ui::Control& control);
   // Where the children of `control` dock, in its own coordinates.
   platform::ui::Rect clientArea(const platform::ui::Control& control) const;
 
@@ -51,24 +56,25 @@ class FormRenderer : public QObject {
 
  private:
   class SourceWatch;
+  struct Built {
+    QPointer<QWidget> widget;
+    ControlView* view = nullptr;  // lives as long as `widget`
+  };
 
+  // Unhooks from the form and deletes the widgets.
+  void release();
   void build(platform::ui::Control& control);
-  QWidget* makeWidget(platform::ui::Control& control, QWidget* parent);
-  void wire(platform::ui::Control& control, QWidget* widget);
-  void refresh(platform::ui::Control& control);
-  void refreshKind(platform::ui::Control& control, QWidget* widget);
   void layout();
-  void fitLabels();
   void changed(platform::ui::Component& sender, platform::ui::Prop what);
   void followFocus();
   void focusMoved(QWidget* now);
   void showMenu(platform::ui::PopupMenu& menu, QPoint at);
-  void splitterDragged(platform::ui::Splitter& splitter, int delta);
   void watchSource(platform::ui::Control& control, platform::DataSource* source);
 
   platform::ui::Form& form_;
   QWidget& root_;
-  std::unordered_map<const platform::ui::Control*, QPointer<QWidget>> widgets_;
+  const ViewRegistry& views_;
+  std::unordered_map<const platform::ui::Control*, Built> built_;
   std::unordered_map<const QWidget*, platform::ui::Control*> controls_;
   std::unordered_map<const platform::ui::Control*, std::unique_ptr<SourceWatch>> watches_;
   int formObserver_ = 0;

@@ -5,29 +5,23 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScreen>
-#include <QTableView>
 #include <map>
 
 #include "desktop/busy_animation.h"
 #include "desktop/form_renderer.h"
 #include "desktop/key_map.h"
 #include "desktop/qt_text.h"
-#include "desktop/user_event.h"
+#include "platform/ui/user_event.h"
 
 namespace desktop {
 namespace {
 
 namespace ui = platform::ui;
+using platform::ui::runUserEvent;
 
 std::map<const ui::Form*, FormWindow*>& windows() {
   static std::map<const ui::Form*, FormWindow*> instance;
   return instance;
-}
-
-bool insideGrid(const QWidget* widget) {
-  for (const QWidget* w = widget; w != nullptr; w = w->parentWidget())
-    if (qobject_cast<const QTableView*>(w) != nullptr) return true;
-  return false;
 }
 
 }  // namespace
@@ -199,7 +193,9 @@ bool FormWindow::handleKey(const QKeyEvent& event) {
       edit->insert(QString::fromUcs4(&left, 1));
     return true;
   }
-  if (left == 13 && !insideGrid(focused)) {
+  const ui::Control* control = renderer_->controlAt(focused);
+  // Enter moves on from a control, but belongs to a grid (its editor).
+  if (left == 13 && (control == nullptr || control->kind() != ui::ControlKind::DBGrid)) {
     focusNextChild();
     return true;
   }

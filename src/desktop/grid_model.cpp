@@ -113,17 +113,11 @@ platform::Field* GridModel::field(int column) const {
 }
 
 int GridModel::currentRow() const {
-  platform::ClientDataSet* ds = dataSet();
-  if (ds == nullptr || ds->displayRowCount() == 0) return -1;
-  return ds->recNo() - 1;
+  return grid_.currentRow();
 }
 
 void GridModel::moveToRow(int row) {
-  platform::ClientDataSet* ds = dataSet();
-  if (ds == nullptr || row < 0 || row >= rows_) return;
-  // A new record not yet posted sits among the display rows but not among the records.
-  if (ds->state() == platform::DataSetState::Insert) ds->post();
-  if (row + 1 != ds->recNo() && row < ds->recordCount()) ds->setRecNo(row + 1);
+  grid_.selectRow(row);
 }
 
 QVariant GridModel::data(const QModelIndex& index, int role) const {
@@ -175,25 +169,17 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags result = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-  if (editable(index.column())) result |= Qt::ItemIsEditable;
+  // Fields shown without columns are for reading: the grid's editor works on its columns.
+  const int g = gridColumn(index.column());
+  if (g >= 0 && grid_.canEditCell(g)) result |= Qt::ItemIsEditable;
   return result;
 }
 
-bool GridModel::editable(int column) const {
-  using platform::ui::GridOption;
-  if (!grid_.hasOption(GridOption::Editing) || grid_.readOnly()) return false;
-  const int g = gridColumn(column);
-  if (g >= 0 && grid_.column(g).readOnly()) return false;
-  const platform::Field* f = field(column);
-  return f != nullptr && !f->readOnly() && !f->isCalculated();
-}
-
-void GridModel::writeCell(int column, const std::string& text) {
-  platform::ClientDataSet* ds = dataSet();
-  platform::Field* f = field(column);
-  if (ds == nullptr || f == nullptr) return;
-  if (ds->state() == platform::DataSetState::Browse) ds->edit();
-  f->setAsString(text);
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || index.row() != currentRow()) return false;
+  const int g = gridColumn(index.column());
+  if (g < 0) return false;
+  return grid_.writeCell(g, value.toString().toStdString());
 }
 
 void GridModel::dataChanged(platform::DataSource&, const platform::Field* changed) {

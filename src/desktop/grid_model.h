@@ -1,8 +1,9 @@
 // A Qt table model over a DBGrid: the records of its data source's dataset as rows, its visible
 // columns (or, without columns, the dataset's visible fields) as columns. It only adapts:
 // rowCount is the dataset's display rows (the visible records, plus the record being inserted),
-// data is each field's display text, headers are the column titles with their alignment, and
-// every change arrives through the data source's notifications.
+// data is each field's display text, headers are the column titles with their alignment, flags
+// and setData ask the grid (which cells may be edited, writing a cell), and every change arrives
+// through the data source's notifications.
 #pragma once
 
 #include <QAbstractTableModel>
@@ -29,7 +30,13 @@ class GridModel : public QAbstractTableModel, private platform::DataSourceListen
   // "*" inserting), empty for the others.
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
+  // Editable where the grid says the cell may be edited (DBGrid::canEditCell); the view moves
+  // to a row before it edits there. Fields shown without columns are read only.
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // EditRole on the current row: the text goes to the field through the grid's cell writing
+  // (DBGrid::writeCell). Returns false elsewhere or when the grid refuses the cell.
+  // ERRORS: the grid's (a refused edit, a text the field rejects); call it inside a user event.
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
   platform::ui::DBGrid& grid() const { return grid_; }
   // The bound dataset while its data source is active, else null.
@@ -43,16 +50,8 @@ class GridModel : public QAbstractTableModel, private platform::DataSourceListen
   platform::Field* field(int column) const;
   // 0-based row of the dataset's current record, -1 when there is none.
   int currentRow() const;
-  // The user picked a row: moves the dataset there (posting a pending edit first; a refusal
-  // propagates). REQUIRES: 0 <= row < rowCount().
+  // The user picked a row: the grid moves there (DBGrid::selectRow; a refusal propagates).
   void moveToRow(int row);
-
-  // Whether the user may type into cells of model column `column`: the grid edits (Editing
-  // option, not read-only), and neither the column nor its field is read-only or calculated.
-  bool editable(int column) const;
-  // The user's text for a cell of the current record: starts editing it when browsing, then
-  // assigns the text to the column's field. Errors of either propagate.
-  void writeCell(int column, const std::string& text);
 
   // Runs after the dataset's cursor moved (or the rows were re-read) with the new current row.
   std::function<void(int row)> onCurrentRowChanged;

@@ -1,5 +1,6 @@
 #include "desktop/grid_view.h"
 
+#include <QAction>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
@@ -7,12 +8,29 @@
 
 #include "desktop/painter_canvas.h"
 #include "desktop/qt_text.h"
-#include "desktop/user_event.h"
+#include "platform/client_dataset.h"
+#include "platform/ui/user_event.h"
 
 namespace desktop {
+
+namespace ui = platform::ui;
+using platform::ui::runUserEvent;
+
 namespace {
 
 constexpr int kFallbackColumnWidth = 64;
+
+// The edit button's face: an ellipsis in the editor's text colour.
+QIcon ellipsisIcon(const QWidget& editor) {
+  const int side = editor.fontMetrics().height();
+  QPixmap pixmap(side, side);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setFont(editor.font());
+  painter.setPen(editor.palette().color(QPalette::Text));
+  painter.drawText(pixmap.rect(), Qt::AlignCenter, QString::fromUtf8("…"));
+  return QIcon(pixmap);
+}
 
 }  // namespace
 
@@ -23,7 +41,7 @@ CellDelegate::CellDelegate(GridView& view) : QStyledItemDelegate(&view), view_(v
 void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const {
   GridModel& model = view_.gridModel();
-  platform::ui::DBGrid& grid = view_.grid();
+  ui::DBGrid& grid = view_.grid();
   const QPalette& palette = view_.palette();
   painter->fillRect(option.rect, toQColor(grid.color(), palette));
   platform::ClientDataSet* ds = model.dataSet();
@@ -35,7 +53,7 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
   painter->setFont(option.font);
   {
     QPainterCanvas canvas(*painter, palette);
-    const platform::ui::Rect rect = toUiRect(option.rect);
+    const ui::Rect rect = toUiRect(option.rect);
     const int gridColumn = model.gridColumn(index.column());
     const platform::Field* field = model.field(index.column());
     const bool currentRow = index.row() == model.currentRow();
@@ -45,8 +63,8 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
         if (gridColumn >= 0) {
           grid.drawCell(canvas, rect, gridColumn, grid.cellState(currentRow, gridColumn), text);
         } else {
-          canvas.setBrushColor(currentRow ? platform::ui::clHighlight : grid.color());
-          canvas.setFontColor(currentRow ? platform::ui::clHighlightText : grid.fontColor());
+          canvas.setBrushColor(currentRow ? ui::clHighlight : grid.color());
+          canvas.setFontColor(currentRow ? ui::clHighlightText : grid.fontColor());
           canvas.fillRect(rect);
           canvas.textRect(rect, rect.left + 2, rect.top + 2, text);
         }
@@ -59,50 +77,85 @@ void CellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 }
 
 QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
-                                    const QModelIndex&) const {
+                                    const QModelIndex& index) const {
+  ui::DBGrid& grid = view_.grid();
+  const GridModel& model = view_.gridModel();
+  const int column = model.gridColumn(index.column());
+  if (column < 0 || column != grid.selectedIndex() || index.row() != model.currentRow())
+    return nullptr;
+  bool opened = false;
+  creating_ = true;
+  runUserEvent([&grid, &opened] { opened = grid.showEditor(); });
+  creating_ = false;
+  if (!opened) return nullptr;
+
   auto* editor = new QLineEdit(parent);
   editor->setFrame(false);
-  platform::ui::DBGrid* grid = &view_.grid();
-  QObject::connect(editor, &QLineEdit::textEdited,
-                   [grid](const QString& text) { grid->setEditorText(utf8(text)); });
-  grid->setEditorMode(true);
+  if (grid.hasEditButton(column)) {
+    QAction* button = editor->addAction(ellipsisIcon(*editor), QLineEdit::TrailingPosition);
+    button->setObjectName(QStringLiteral("editButton"));
+    QObject::connect(button, &QAction::triggered, editor,
+                     [&grid] { runUserEvent([&grid] { grid.pressEditButton(); }); });
+  }
+  QObject::connect(editor, &QLineEdit::textChanged, editor, [this, editor](const QString& now) {
+    if (settingText_) return;
+    ui::DBGrid& g = view_.grid();
+    const std::string typed = utf8(now);
+    if (typed == g.editorText()) return;
+    runUserEvent([&g, &typed] { g.changeEditorText(typed); });
+    // A refused change (the dataset would not edit) puts the text back.
+    if (g.editorMode() && g.editorText() != typed) setText(*editor, g.editorText());
+  });
+  open_ = editor;
   return editor;
 }
 
-void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+void CellDelegate::setText(QLineEdit& editor, const std::string& text) const {
+  settingText_ = true;
+  editor.setText(qs(text));
+  settingText_ = false;
+}
+
+void CellDelegate::setEditorData(QWidget* editor, const QModelIndex&) const {
   auto* line = static_cast<QLineEdit*>(editor);
-  GridModel& model = view_.gridModel();
-  platform::ClientDataSet* ds = model.dataSet();
-  const platform::Field* field = model.field(index.column());
-  if (ds == nullptr || field == nullptr || index.row() >= ds->displayRowCount()) return;
-  std::string text;
-  try {
-    ds->withDisplayRow(index.row() + 1, [&] { text = field->text(); });
-  } catch (const std::exception&) {
-    return;
-  }
-  line->setText(qs(text));
-  view_.grid().setEditorText(text);
+  if (qs(view_.grid().editorText()) == line->text()) return;
+  setText(*line, view_.grid().editorText());
   line->selectAll();
 }
 
-void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel*,
-                                const QModelIndex& index) const {
-  const std::string text = utf8(static_cast<QLineEdit*>(editor)->text());
-  GridModel& model = view_.gridModel();
-  runUserEvent([&] { model.writeCell(index.column(), text); });
+void CellDelegate::setModelData(QWidget*, QAbstractItemModel*, const QModelIndex&) const {
+  // The view closes its editor after committing; the grid's closing must not close it again.
+  open_ = nullptr;
+  ui::DBGrid& grid = view_.grid();
+  runUserEvent([&grid] { grid.commitEditor(); });
 }
 
 void CellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {
-  view_.grid().setEditorMode(false);
+  if (open_ == editor) open_ = nullptr;
+  view_.grid().hideEditor();
   QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void CellDelegate::followGrid() {
+  QLineEdit* editor = open_.data();
+  const ui::DBGrid& grid = view_.grid();
+  if (editor == nullptr) {
+    // Code opened the grid's editor: show it on the current cell.
+    if (grid.editorMode() && !creating_) view_.edit(view_.currentIndex());
+    return;
+  }
+  if (!grid.editorMode()) {
+    open_ = nullptr;
+    view_.closeEditor(editor, QAbstractItemDelegate::NoHint);
+  } else if (utf8(editor->text()) != grid.editorText()) {
+    setText(*editor, grid.editorText());
+  }
 }
 
 // ---- View -------------------------------------------------------------------------------------
 
-GridView::GridView(platform::ui::DBGrid& grid, QWidget* parent)
-    : QTableView(parent),
-      grid_(grid),
+GridView::GridView(ui::DBGrid& grid, FormRenderer& renderer, QWidget* parent)
+    : ViewOf(grid, renderer, parent),
       model_(new GridModel(grid, this)),
       delegate_(new CellDelegate(*this)) {
   setModel(model_);
@@ -111,6 +164,9 @@ GridView::GridView(platform::ui::DBGrid& grid, QWidget* parent)
   setSelectionBehavior(QAbstractItemView::SelectItems);
   setWordWrap(false);
   setCornerButtonEnabled(false);
+  // Whether a cell opens its editor is the grid's answer (the model's flags).
+  setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::AnyKeyPressed);
   horizontalHeader()->setHighlightSections(false);
 
   horizontalHeader()->setSectionsMovable(false);
@@ -127,13 +183,20 @@ GridView::GridView(platform::ui::DBGrid& grid, QWidget* parent)
   });
   QObject::connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
     const int column = model_->gridColumn(section);
-    if (column >= 0) runUserEvent([&] { grid_.titleClick(column); });
+    if (column >= 0) runUserEvent([this, column] { this->grid().titleClick(column); });
   });
   QObject::connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
     const int column = model_->gridColumn(index.column());
-    if (column >= 0) runUserEvent([&] { grid_.cellClick(column); });
+    if (column >= 0) runUserEvent([this, column] { this->grid().cellClick(column); });
+  });
+  gridObserver_ = grid.addObserver([this](ui::Component&, ui::Prop what) {
+    if (what == ui::Prop::Editor) delegate_->followGrid();
   });
   refresh();
+}
+
+GridView::~GridView() {
+  grid().removeObserver(gridObserver_);
 }
 
 void GridView::applyColumns() {
@@ -141,7 +204,7 @@ void GridView::applyColumns() {
   const int charWidth = std::max(metrics.averageCharWidth(), 1);
   for (int c = 0; c < model_->columnCount(); ++c) {
     const int g = model_->gridColumn(c);
-    int width = g >= 0 ? grid_.column(g).width() : platform::ui::Column::kDefaultWidth;
+    int width = g >= 0 ? grid().column(g).width() : ui::Column::kDefaultWidth;
     if (width < 0) {
       const platform::Field* field = model_->field(c);
       width = field != nullptr ? field->displayWidth() * charWidth + 4 : kFallbackColumnWidth;
@@ -151,33 +214,30 @@ void GridView::applyColumns() {
 }
 
 void GridView::refresh() {
-  using platform::ui::GridOption;
+  using ui::GridOption;
+  const ui::DBGrid& g = grid();
   // The screens give columns about their titles' width; titles a pixel smaller keep them whole.
   QFont titleFont = font();
   titleFont.setPixelSize(std::max(font().pixelSize() - 1, 8));
   if (horizontalHeader()->font() != titleFont) horizontalHeader()->setFont(titleFont);
   QPalette pal = palette();
-  const QColor base = toQColor(grid_.color(), pal);
+  const QColor base = toQColor(g.color(), pal);
   if (pal.color(QPalette::Base) != base) {
     pal.setColor(QPalette::Base, base);
     setPalette(pal);
   }
-  const bool titles = grid_.hasOption(GridOption::Titles);
+  const bool titles = g.hasOption(GridOption::Titles);
   if (horizontalHeader()->isVisible() != titles) horizontalHeader()->setVisible(titles);
-  const bool indicator = grid_.hasOption(GridOption::Indicator);
+  const bool indicator = g.hasOption(GridOption::Indicator);
   if (verticalHeader()->isVisible() != indicator) verticalHeader()->setVisible(indicator);
-  setShowGrid(grid_.hasOption(GridOption::ColLines) || grid_.hasOption(GridOption::RowLines));
+  setShowGrid(g.hasOption(GridOption::ColLines) || g.hasOption(GridOption::RowLines));
   horizontalHeader()->setSectionResizeMode(
-      grid_.hasOption(GridOption::ColumnResize) ? QHeaderView::Interactive : QHeaderView::Fixed);
+      g.hasOption(GridOption::ColumnResize) ? QHeaderView::Interactive : QHeaderView::Fixed);
   const int rowHeight = fontMetrics().height() + 4;
   if (verticalHeader()->defaultSectionSize() != rowHeight) {
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
   }
-  const bool editing = grid_.hasOption(GridOption::Editing) && !grid_.readOnly();
-  setEditTriggers(editing ? QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
-                                QAbstractItemView::AnyKeyPressed
-                          : QAbstractItemView::NoEditTriggers);
   applyColumns();
   followModel();
   viewport()->update();
@@ -185,7 +245,7 @@ void GridView::refresh() {
 
 void GridView::followModel() {
   const int row = model_->currentRow();
-  int column = model_->modelColumn(grid_.selectedIndex());
+  int column = model_->modelColumn(grid().selectedIndex());
   if (column < 0 && model_->columnCount() > 0) column = 0;
   const QModelIndex target = row >= 0 && column >= 0 ? model_->index(row, column) : QModelIndex();
   if (target == currentIndex()) return;
@@ -199,10 +259,11 @@ void GridView::currentChanged(const QModelIndex& current, const QModelIndex& pre
   QTableView::currentChanged(current, previous);
   viewport()->update();
   if (following_ || !current.isValid()) return;
-  runUserEvent([&] {
-    if (current.row() != model_->currentRow()) model_->moveToRow(current.row());
+  runUserEvent([this, &current] {
+    ui::DBGrid& g = grid();
+    if (current.row() != g.currentRow()) g.selectRow(current.row());
     const int column = model_->gridColumn(current.column());
-    if (column >= 0 && column != grid_.selectedIndex()) grid_.selectColumn(column);
+    if (column >= 0 && column != g.selectedIndex()) g.selectColumn(column);
   });
   // A refused move leaves the dataset where it was: show it there.
   followModel();

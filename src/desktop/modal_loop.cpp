@@ -3,9 +3,11 @@
 #include <QEventLoop>
 #include <QPointer>
 #include <QTimer>
+#include <exception>
 #include <memory>
 
 #include "desktop/form_window.h"
+#include "platform/ui/modal_run.h"
 
 namespace desktop {
 
@@ -14,17 +16,22 @@ void QtModalLoop::showModal(platform::ui::Form& form) {
   window->setWindowModality(Qt::ApplicationModal);
   QEventLoop loop;
   window->onClosed = [&loop] { loop.quit(); };
-  form.setVisible(true);
-  if (!form.visible()) return;
-  window->activateForm();
-  if (onShown) {
-    auto shown = onShown;
-    QPointer<FormWindow> target(window.get());
-    QTimer::singleShot(0, &loop, [shown, target] {
-      if (target != nullptr && target->form().visible()) shown(*target);
-    });
-  }
-  if (form.visible()) loop.exec();
+
+  platform::ui::ModalOptions options;
+  // The window keeps track of its activations (a failed one is not repeated).
+  options.activate = [&window] { window->activateForm(); };
+  options.body = [&] {
+    if (onShown) {
+      auto shown = onShown;
+      QPointer<FormWindow> target(window.get());
+      QTimer::singleShot(0, &loop, [shown, target] {
+        if (target != nullptr && target->form().visible()) shown(*target);
+      });
+    }
+    if (form.visible()) loop.exec();
+  };
+  const platform::ui::ModalResult result = platform::ui::runModal(form, options);
+  if (result.failure) std::rethrow_exception(result.failure);
 }
 
 }  // namespace desktop

@@ -11,6 +11,7 @@ class FormWindow;
 
 class QtModalLoop : public remote::ModalLoop {
  public:
+  // A modal run (platform::ui::runModal) whose body is the window's event loop.
   // GUARANTEES: the form is made visible in its own window and activated (its first activation
   //   runs now); returns once the form is invisible again. The window is gone on return; the
   //   form is not touched further.

@@ -1,142 +1,175 @@
 #include "host/cli_options.h"
 
-#include <charconv>
-#include <cstdio>
-#include <map>
-#include <set>
+#include <algorithm>
+#include <ctime>
 
 #include "platform/date.h"
 
 namespace host {
 namespace {
 
-// One pass over the arguments: every "--name" or "--name=value" with its value, refusing unknown
-// and repeated options.
-std::map<std::string, std::string> scan(const std::vector<std::string>& args,
-                                        const std::set<std::string>& withValue,
-                                        const std::set<std::string>& flags) {
-  std::map<std::string, std::string> seen;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg.size() < 3 || arg.compare(0, 2, "--") != 0)
-      throw UsageError("unexpected argument '" + arg + "'");
-    size_t eq = arg.find('=');
-    std::string name = arg.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-    std::string option = "--" + name;
-    std::string value;
-    if (withValue.count(name)) {
-      if (eq != std::string::npos) {
-        value = arg.substr(eq + 1);
-      } else {
-        if (i + 1 >= args.size()) throw UsageError(option + " needs a value");
-        value = args[++i];
-      }
-    } else if (flags.count(name)) {
-      if (eq != std::string::npos) throw UsageError(option + " takes no value");
-    } else {
-      throw UsageError("unknown option '" + option + "'");
-    }
-    if (!seen.emplace(name, value).second) throw UsageError(option + " given twice");
+using platform::OptionRule;
+
+enum class Scope { Session, Window, Report };
+
+struct ShellOption {
+  OptionRule rule;
+  Scope scope;
+  const char* usage;  // the usage line(s) after the name; '\n' continues in the text column
+  const char* windowDefault = "";  // appended to the usage line in the window's usage
+};
+
+// Every option of the host shell, once, in the order of the usage texts (--help last).
+const ShellOption kOptions[] = {
+    {{"server"},
+     Scope::Session,
+     "URL\tapplication server (http://host:port); default: the\n"
+     "embedded server over the user's demo database"},
+    {{"operator"},
+     Scope::Session,
+     "OP\toperator to log in as (required with --server;\n"
+     "default: the demo operator)"},
+    {{"password", OptionRule::MaybeEmptyValue},
+     Scope::Session,
+     "PW\tthe operator's password (required with --server)"},
+    {{"db"},
+     Scope::Session,
+     "FILE\tthe suite's database (default: the user's demo database);\n"
+     "without --server a new FILE gets the demo company"},
+    {{"branch"}, Scope::Session, "B\tbranch code", " (default 0001, the demo branch)"},
+    {{"service"}, Scope::Session, "S\tservice code of the branch", " (default 00001)"},
+    {{"month"}, Scope::Session, "YYYY-MM\tmonth analysed", " (default: the current month)"},
+    {{"cost-mode"}, Scope::Session, "N\tcost type (default 44)"},
+    {{"calc-mode"}, Scope::Session, "N\trealized-cost mode (default 1)"},
+    {{"cost-branch"}, Scope::Session, "B\tbranch whose costs are used (default: none)"},
+    {{"fixed-cost-date"}, Scope::Session, "DATE\ttake every cost at DATE (YYYY-MM-DD)"},
+    {{"screenshot"},
+     Scope::Window,
+     "FILE\topen the window off screen, write it to FILE (PNG), exit"},
+    {{"page"},
+     Scope::Window,
+     "NAME\twith --screenshot: the page shown, by its caption\n"
+     "(default \"Planejado\")"},
+    {{"panel", OptionRule::Flag}, Scope::Window, "\twith --screenshot: show the cost panel"},
+    {{"format"}, Scope::Report, "text|csv\toutput format (default text; csv uses ';')"},
+    {{"plan-real", OptionRule::Flag},
+     Scope::Report,
+     "\talso print the planned-versus-realized table"},
+    {{"verbose", OptionRule::Flag}, Scope::Report, "\tlog progress to stderr"},
+    {{"window-defaults", OptionRule::Flag},
+     Scope::Report,
+     "\t--branch, --service and --month default as in the window\n"
+     "(the demo branch's service, the current month)"},
+    {{"help", OptionRule::Flag}, Scope::Session, "\tthis text"},
+};
+
+constexpr size_t kTextColumn = 27;
+
+std::vector<OptionRule> rules() {
+  std::vector<OptionRule> all;
+  for (const ShellOption& option : kOptions)
+    all.push_back(option.rule);
+  return all;
+}
+
+std::string usageLine(const ShellOption& option, bool window) {
+  const std::string usage = option.usage;
+  const size_t tab = usage.find('\t');
+  std::string line = "  --" + std::string(option.rule.name);
+  if (tab > 0) line += " " + usage.substr(0, tab);
+  line.resize(std::max(line.size() + 1, kTextColumn), ' ');
+  for (char c : usage.substr(tab + 1)) {
+    line += c;
+    if (c == '\n') line += std::string(kTextColumn, ' ');
   }
-  return seen;
+  if (window) line += option.windowDefault;
+  return line + "\n";
 }
 
-int parseInt(const std::string& option, const std::string& text, int min, int max) {
-  int value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || ec != std::errc() || end != text.data() + text.size() || value < min ||
-      value > max)
-    throw UsageError("--" + option + " needs a whole number from " + std::to_string(min) + " to " +
-                     std::to_string(max) + ", not '" + text + "'");
-  return value;
+std::string usageOf(Scope scope) {
+  std::string text;
+  for (const ShellOption& option : kOptions) {
+    if (option.scope == Scope::Session || option.scope == scope)
+      text += usageLine(option, scope == Scope::Window);
+  }
+  return text;
 }
 
-const std::string* find(const std::map<std::string, std::string>& seen, const std::string& name) {
-  auto it = seen.find(name);
-  return it == seen.end() ? nullptr : &it->second;
+// The session's options; `defaults` gives --branch, --service and --month the window's defaults
+// for `today`, else they are required.
+void readSession(const platform::ParsedOptions& seen, SessionOptions& options, bool defaults,
+                 double today) {
+  const auto value = [&](const char* name, const char* fallback) -> std::string {
+    if (const std::string* v = seen.find(name)) return *v;
+    if (!defaults) seen.required(name);
+    return fallback;
+  };
+  options.branch = value("branch", kDemoBranch);
+  options.service = value("service", kDemoService);
+  if (const std::string* v = seen.find("month")) {
+    platform::parseIsoMonth("month", *v, options.year, options.month);
+  } else {
+    if (!defaults) seen.required("month");
+    const platform::Ymd now = platform::decodeDate(today);
+    options.year = now.year;
+    options.month = now.month;
+  }
+  if (const std::string* v = seen.find("server")) options.server = platform::parseServerAddress(*v);
+  if (const std::string* v = seen.find("operator")) options.operatorCode = *v;
+  const std::string* password = seen.find("password");
+  if (password != nullptr) options.password = *password;
+  if (options.server && (options.operatorCode.empty() || password == nullptr))
+    throw UsageError("--server needs --operator and --password");
+  if (password != nullptr && options.operatorCode.empty())
+    throw UsageError("--password needs --operator");
+  if (const std::string* v = seen.find("db")) options.database = *v;
+  if (const std::string* v = seen.find("cost-branch")) options.costBranch = *v;
+  if (const std::string* v = seen.find("cost-mode"))
+    options.costMode = platform::parseWholeNumber("cost-mode", *v, 0, 999);
+  if (const std::string* v = seen.find("calc-mode"))
+    options.calcMode = platform::parseWholeNumber("calc-mode", *v, 0, 999);
+  if (const std::string* v = seen.find("fixed-cost-date"))
+    options.fixedCostDate = platform::parseIsoDay("fixed-cost-date", *v);
 }
 
-std::string required(const std::map<std::string, std::string>& seen, const std::string& name) {
-  const std::string* value = find(seen, name);
-  if (!value) throw UsageError("--" + name + " is required");
-  if (value->empty()) throw UsageError("--" + name + " needs a value");
-  return *value;
+// The options given that belong to `scope` alone, as "--name", in the table's order.
+std::vector<std::string> givenOf(const platform::ParsedOptions& seen, Scope scope) {
+  std::vector<std::string> given;
+  for (const ShellOption& option : kOptions)
+    if (option.scope == scope && seen.has(option.rule.name))
+      given.push_back("--" + std::string(option.rule.name));
+  return given;
 }
 
 }  // namespace
 
-double parseIsoDay(const std::string& option, const std::string& text) {
-  int year = 0, month = 0, day = 0, consumed = 0;
-  if (text.size() != 10 ||
-      std::sscanf(text.c_str(), "%4d-%2d-%2d%n", &year, &month, &day, &consumed) != 3 ||
-      consumed != 10 || text[4] != '-' || text[7] != '-' ||
-      !platform::isValidDate(year, month, day))
-    throw UsageError("--" + option + " needs a date as YYYY-MM-DD, not '" + text + "'");
-  return platform::encodeDate(year, month, day);
-}
-
-ServerAddress parseServerAddress(const std::string& url) {
-  std::string rest = url;
-  bool schemeGiven = false;
-  size_t scheme = rest.find("://");
-  if (scheme != std::string::npos) {
-    if (rest.substr(0, scheme) != "http")
-      throw UsageError("--server supports http:// addresses only, not '" + url + "'");
-    rest = rest.substr(scheme + 3);
-    schemeGiven = true;
-  }
-  if (!rest.empty() && rest.back() == '/') rest.pop_back();
-  ServerAddress address;
-  size_t colon = rest.rfind(':');
-  if (colon == std::string::npos) {
-    if (!schemeGiven) throw UsageError("--server needs host:port, not '" + url + "'");
-    address.host = rest;
-    address.port = 80;
-  } else {
-    address.host = rest.substr(0, colon);
-    address.port = parseInt("server port", rest.substr(colon + 1), 1, 65535);
-  }
-  if (address.host.empty() || address.host.find('/') != std::string::npos)
-    throw UsageError("--server needs a host name, not '" + url + "'");
-  return address;
-}
-
-ReportOptions parseReportOptions(const std::vector<std::string>& args) {
-  auto seen = scan(args,
-                   {"server", "operator", "password", "db", "branch", "service", "month",
-                    "cost-mode", "calc-mode", "fixed-cost-date", "format"},
-                   {"plan-real", "verbose", "help"});
-  ReportOptions options;
-  if (seen.count("help")) {
+WindowOptions parseWindowOptions(const std::vector<std::string>& args, double today) {
+  const platform::ParsedOptions seen(args, rules());
+  WindowOptions options;
+  if (seen.has("help")) {
     options.help = true;
     return options;
   }
-  options.branch = required(seen, "branch");
-  options.service = required(seen, "service");
-  std::string month = required(seen, "month");
-  int day = 0;
-  if (month.size() != 7 || month[4] != '-' ||
-      std::sscanf(month.c_str(), "%4d-%2d%n", &options.year, &options.month, &day) != 2 ||
-      day != 7 || !platform::isValidDate(options.year, options.month, 1))
-    throw UsageError("--month needs a month as YYYY-MM, not '" + month + "'");
-  if (const std::string* v = find(seen, "server")) options.server = parseServerAddress(*v);
-  if (const std::string* v = find(seen, "operator")) options.operatorCode = *v;
-  const std::string* password = find(seen, "password");
-  if (password) options.password = *password;
-  if (options.server && (options.operatorCode.empty() || !password))
-    throw UsageError("--server needs --operator and --password");
-  if (password && options.operatorCode.empty()) throw UsageError("--password needs --operator");
-  if (const std::string* v = find(seen, "db")) {
-    if (v->empty()) throw UsageError("--db needs a value");
-    options.database = *v;
+  for (const std::string& option : givenOf(seen, Scope::Report))
+    throw UsageError(option + " applies to menucost report only");
+  readSession(seen, options, true, today);
+  if (const std::string* v = seen.find("screenshot")) options.screenshot = *v;
+  if (const std::string* v = seen.find("page")) options.page = *v;
+  options.panel = seen.has("panel");
+  if (options.screenshot.empty() && (seen.has("page") || options.panel))
+    throw UsageError("--page and --panel need --screenshot");
+  return options;
+}
+
+ReportOptions parseReportOptions(const std::vector<std::string>& args, double today) {
+  const platform::ParsedOptions seen(args, rules());
+  ReportOptions options;
+  if (seen.has("help")) {
+    options.help = true;
+    return options;
   }
-  if (const std::string* v = find(seen, "cost-mode"))
-    options.costMode = parseInt("cost-mode", *v, 0, 999);
-  if (const std::string* v = find(seen, "calc-mode"))
-    options.calcMode = parseInt("calc-mode", *v, 0, 999);
-  if (const std::string* v = find(seen, "fixed-cost-date"))
-    options.fixedCostDate = parseIsoDay("fixed-cost-date", *v);
-  if (const std::string* v = find(seen, "format")) {
+  readSession(seen, options, seen.has("window-defaults"), today);
+  if (const std::string* v = seen.find("format")) {
     if (*v == "text")
       options.format = ReportFormat::Text;
     else if (*v == "csv")
@@ -144,69 +177,38 @@ ReportOptions parseReportOptions(const std::vector<std::string>& args) {
     else
       throw UsageError("--format needs text or csv, not '" + *v + "'");
   }
-  options.planReal = seen.count("plan-real") > 0;
-  options.verbose = seen.count("verbose") > 0;
+  options.planReal = seen.has("plan-real");
+  options.verbose = seen.has("verbose");
+  options.ignored = givenOf(seen, Scope::Window);
   return options;
+}
+
+ReportOptions parseReportOptions(const std::vector<std::string>& args) {
+  return parseReportOptions(args, localToday());
+}
+
+std::string windowUsage() {
+  return "usage: menucost [options]\n"
+         "       menucost report --help   (the month's cost table in the terminal)\n"
+         "Opens the recipe cost analysis screen of a branch's service for a month.\n"
+         "\n" +
+         usageOf(Scope::Window);
 }
 
 std::string reportUsage() {
   return "usage: menucost report --branch B --service S --month YYYY-MM [options]\n"
          "Prints the month's daily cost table of a branch's service, its totals and the\n"
-         "standard cost per diner.\n"
-         "\n"
-         "  --server URL             application server (http://host:port); default: the\n"
-         "                           embedded server over the user's demo database\n"
-         "  --operator OP            operator to log in as (required with --server)\n"
-         "  --password PW            the operator's password (required with --server)\n"
-         "  --db FILE                the suite's database (default: the user's demo database);\n"
-         "                           without --server a new FILE gets the demo company\n"
-         "  --branch B               branch code\n"
-         "  --service S              service code of the branch\n"
-         "  --month YYYY-MM          month analysed\n"
-         "  --cost-mode N            cost type (default 44)\n"
-         "  --calc-mode N            realized-cost mode (default 1)\n"
-         "  --fixed-cost-date DATE   take every cost at DATE (YYYY-MM-DD)\n"
-         "  --format text|csv        output format (default text; csv uses ';')\n"
-         "  --plan-real              also print the planned-versus-realized table\n"
-         "  --verbose                log progress to stderr\n"
-         "  --help                   this text\n";
+         "standard cost per diner. The window's own options (--screenshot, --page, --panel)\n"
+         "are accepted and ignored.\n"
+         "\n" +
+         usageOf(Scope::Report);
 }
 
-ServerOptions parseServerOptions(const std::vector<std::string>& args) {
-  auto seen = scan(args, {"db", "scale", "demo-date", "port", "bind"}, {"demo", "help"});
-  ServerOptions options;
-  if (seen.count("help")) {
-    options.help = true;
-    return options;
-  }
-  options.database = required(seen, "db");
-  options.demo = seen.count("demo") > 0;
-  if (const std::string* v = find(seen, "scale")) {
-    if (!options.demo) throw UsageError("--scale needs --demo");
-    options.scale = parseInt("scale", *v, 1, 1000);
-  }
-  if (const std::string* v = find(seen, "demo-date")) {
-    if (!options.demo) throw UsageError("--demo-date needs --demo");
-    options.demoDate = parseIsoDay("demo-date", *v);
-  }
-  if (const std::string* v = find(seen, "port")) options.port = parseInt("port", *v, 0, 65535);
-  if (find(seen, "bind")) options.bindAddress = required(seen, "bind");
-  return options;
-}
-
-std::string serverUsage() {
-  return "usage: menucost-server --db FILE [--demo] [--scale N] [--demo-date YYYY-MM-DD]\n"
-         "                       [--port N] [--bind ADDRESS]\n"
-         "Serves the menucost remote objects over HTTP from the database FILE, created and\n"
-         "upgraded as needed.\n"
-         "\n"
-         "  --db FILE                the database file\n"
-         "  --demo                   create the demo company when FILE is new (holds no branch)\n"
-         "  --scale N                multiply the demo's branches and history (with --demo)\n"
-         "  --demo-date YYYY-MM-DD   the demo's processing date (default: today)\n"
-         "  --port N                 port to listen on (default 8080; 0: any free port)\n"
-         "  --bind ADDRESS           address to listen on (default 127.0.0.1)\n"
-         "  --help                   this text\n";
+double localToday() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return platform::encodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
 }  // namespace host

@@ -1,34 +1,27 @@
-// Command-line options of the two executables: `menucost report` and `menucost-server`.
-// Parsing is kept apart from running so every option can be checked on its own.
+// The command line of the host shell: `menucost [window options]` and `menucost report ...`. One
+// table defines every option once: the options of the shell session both share, and those of the
+// window or of the report alone. Parsing is kept apart from running so every option can be
+// checked on its own.
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/command_line.h"
+
 namespace host {
 
-// A bad command line; what() says what is wrong in one line.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+using platform::ServerAddress;
+using platform::UsageError;
 
-// Host and port of an application server given as "http://host:port", "host:port" or
-// "http://host" (port 80). Errors: UsageError for another scheme, an empty host or a port outside
-// 1..65535.
-struct ServerAddress {
-  std::string host;
-  int port = 0;
-  bool operator==(const ServerAddress&) const = default;
-};
-ServerAddress parseServerAddress(const std::string& url);
+// The demo company's branch and service (see the server's demo data).
+inline constexpr const char* kDemoBranch = "0001";
+inline constexpr const char* kDemoService = "00001";
 
-enum class ReportFormat { Text, Csv };
-
-struct ReportOptions {
-  bool help = false;
+// What the shell session opens: where the server is, who logs in, and the screen's opening
+// values.
+struct SessionOptions {
   std::optional<ServerAddress> server;  // none: the embedded server
   std::string operatorCode;             // empty: the demo operator (embedded server only)
   std::string password;
@@ -39,36 +32,47 @@ struct ReportOptions {
   int month = 0;
   int costMode = 44;
   int calcMode = 1;
+  std::string costBranch;               // empty: the branch's own costs
   std::optional<double> fixedCostDate;  // day number; present means "use the fixed cost date"
+};
+
+struct WindowOptions : SessionOptions {
+  bool help = false;
+  // Screenshot mode: write the window to this PNG file and exit.
+  std::string screenshot;
+  std::string page = "Planejado";  // the page shown in the screenshot, by caption
+  bool panel = false;              // show the cost panel in the screenshot
+};
+
+enum class ReportFormat { Text, Csv };
+
+struct ReportOptions : SessionOptions {
+  bool help = false;
   ReportFormat format = ReportFormat::Text;
   bool planReal = false;
   bool verbose = false;
+  // The window's options given to the report, as "--screenshot": accepted and ignored, so that
+  // one command line serves both.
+  std::vector<std::string> ignored;
 };
 
-// Parses the arguments that follow `menucost report`. Options take their value as the next
-// argument or after '='. Errors: UsageError for an unknown or repeated option, a missing or bad
-// value, a missing --branch, --service or --month, or --server without --operator and
-// --password. --help alone is enough.
-ReportOptions parseReportOptions(const std::vector<std::string>& args);
+// Parses the arguments after the program name. --branch, --service and --month default to the
+// demo branch's service and the month of `today` (a day number).
+// Errors: UsageError for an unknown or repeated option, a missing or bad value, --server without
+// --operator and --password, --password without --operator, --page or --panel without
+// --screenshot, or an option of the report alone. --help alone is enough.
+WindowOptions parseWindowOptions(const std::vector<std::string>& args, double today);
+std::string windowUsage();
+
+// Parses the arguments that follow `menucost report`. --branch, --service and --month are
+// required, unless --window-defaults gives them the window's defaults for `today`.
+// Errors: UsageError as for the window (the window's own options aside), and for a missing
+// --branch, --service or --month. --help alone is enough.
+ReportOptions parseReportOptions(const std::vector<std::string>& args, double today);
+ReportOptions parseReportOptions(const std::vector<std::string>& args);  // today: localToday()
 std::string reportUsage();
 
-struct ServerOptions {
-  bool help = false;
-  std::string database;
-  bool demo = false;
-  int scale = 1;
-  std::optional<double> demoDate;  // day number
-  int port = 8080;
-  std::string bindAddress = "127.0.0.1";
-  bool operator==(const ServerOptions&) const = default;
-};
-
-// Parses the arguments of `menucost-server`. Errors: UsageError as for the report, and for
-// --scale or --demo-date without --demo, a scale below 1 or a port outside 0..65535.
-ServerOptions parseServerOptions(const std::vector<std::string>& args);
-std::string serverUsage();
-
-// Reads "YYYY-MM-DD" into a day number. Errors: UsageError naming `option`.
-double parseIsoDay(const std::string& option, const std::string& text);
+// Today's day number by the local clock.
+double localToday();
 
 }  // namespace host

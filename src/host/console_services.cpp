@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "platform/abort.h"
 #include "platform/ui/form.h"
+#include "platform/ui/modal_run.h"
 
 namespace host {
 namespace {
@@ -60,28 +60,12 @@ void ConsoleErrorDisplay::showError(const std::string& text, int) {
 
 void ScriptedModalLoop::showModal(platform::ui::Form& form) {
   ++runs_;
-  aborted_ = false;
-  std::exception_ptr failure;
-  auto guarded = [&](const std::function<void()>& step) {
-    if (failure) return;
-    try {
-      step();
-    } catch (const platform::Abort&) {
-      aborted_ = true;
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  };
-  form.setVisible(true);
-  guarded([&] { form.activate(); });
-  if (script_ && !aborted_) guarded([&] { script_(form); });
-  // Closing releases what the screen holds on the server; it runs whatever happened before.
-  std::exception_ptr before = failure;
-  failure = nullptr;
-  guarded([&] { form.close(); });
-  if (before) failure = before;
-  form.setVisible(false);
-  if (failure) std::rethrow_exception(failure);
+  platform::ui::ModalOptions options;
+  options.failures = platform::ui::ModalFailures::Keep;
+  if (script_) options.body = [this, &form] { script_(form); };
+  const platform::ui::ModalResult result = platform::ui::runModal(form, options);
+  aborted_ = result.aborted;
+  if (result.failure) std::rethrow_exception(result.failure);
 }
 
 ConsoleHost::ConsoleHost(remote::HostShell& shell, remote::QueryExecutor& queries,

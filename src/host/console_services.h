@@ -86,11 +86,12 @@ class ScriptedModalLoop : public remote::ModalLoop {
   using Script = std::function<void(platform::ui::Form& form)>;
   explicit ScriptedModalLoop(Script script = {}) : script_(std::move(script)) {}
 
+  // A modal run with nobody watching (platform::ui::runModal, ModalFailures::Keep).
   // Guarantees: the form is closed (its close handling runs) whatever the activation or the
-  // script did; a form that refuses to close is hidden anyway. A silent abort (platform::Abort)
-  // of the activation or the script is swallowed, as the event dispatcher of a window does, and
-  // remembered (aborted()). Errors: the first other exception of the activation, the script or
-  // the close, rethrown once the form is closed.
+  // script did; a form that refuses to close is hidden anyway. A failed or aborted activation
+  // skips the script. A silent abort (platform::Abort) is swallowed, as the event dispatcher of
+  // a window does, and remembered (aborted()). Errors: the first other exception of the
+  // activation, the script or the close, rethrown once the form is closed.
   void showModal(platform::ui::Form& form) override;
 
   void setScript(Script script) { script_ = std::move(script); }

@@ -2,25 +2,16 @@
 
 #include <cstdio>
 #include <iostream>
-#include <memory>
 #include <optional>
 #include <ostream>
 
 #include "host/console_services.h"
-#include "host/data_dir.h"
-#include "host/embedded_server.h"
-#include "host/host_shell.h"
-#include "host/operator_session.h"
 #include "host/report_grid.h"
-#include "host/screen_module.h"
-#include "platform/date.h"
-#include "platform/format.h"
 #include "platform/ui/ui.h"
 
 namespace host {
 namespace {
 
-using platform::Variant;
 using platform::ui::Button;
 using platform::ui::DBGrid;
 using platform::ui::Form;
@@ -29,10 +20,6 @@ using platform::ui::NumberEdit;
 using platform::ui::PageControl;
 using platform::ui::Panel;
 using platform::ui::TabSheet;
-
-double monthStart(const ReportOptions& options) {
-  return platform::encodeDate(options.year, options.month, 1);
-}
 
 std::string headerLine(const ReportOptions& options) {
   char month[16];
@@ -65,15 +52,6 @@ TextTable monthTotals(Form& form) {
 
 }  // namespace
 
-Variant openingValues(const ReportOptions& options) {
-  double first = monthStart(options);
-  return Variant::array({Variant(""), Variant(options.branch), Variant(options.service),
-                         Variant(static_cast<int32_t>(options.costMode)),
-                         Variant(static_cast<int32_t>(options.calcMode)), Variant::date(first),
-                         Variant::date(options.fixedCostDate.value_or(first)),
-                         Variant(options.fixedCostDate.has_value())});
-}
-
 Report readReport(Form& form, const ReportOptions& options) {
   Report report;
   report.header.push_back(form.caption());
@@ -102,46 +80,20 @@ Report readReport(Form& form, const ReportOptions& options) {
 
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err,
               ScreenEntry entry) {
+  for (const std::string& option : options.ignored)
+    err << "menucost report: " << option << " applies to the window only; ignored" << std::endl;
   try {
-    std::string database =
-        options.database.empty() ? demoDatabasePath().string() : options.database;
-    std::unique_ptr<EmbeddedServer> embedded;
-    std::string host;
-    int port = 0;
-    if (options.server) {
-      host = options.server->host;
-      port = options.server->port;
-    } else {
-      EmbeddedServerOptions serverOptions;
-      serverOptions.databasePath = database;
-      // The server logs from its own threads: only a standard stream is safe to share with them.
-      if (options.verbose) serverOptions.log = server::logTo(std::cerr);
-      embedded = std::make_unique<EmbeddedServer>(serverOptions);
-      host = embedded->host();
-      port = embedded->port();
-      if (embedded->demoCreated() && options.verbose)
-        err << "Empresa de demonstração criada em " << database << std::endl;
-    }
-    std::string operatorCode = options.operatorCode.empty() ? kDemoOperator : options.operatorCode;
-    std::string password = options.operatorCode.empty() ? kDemoPassword : options.password;
-    OperatorSession session(host, port, operatorCode, password);
-
-    SqliteQueryExecutor queries(database);
-    ScreenRegistry screens;
-    ShellSettings settings;
-    settings.webUrl = host;
-    settings.webPort = port;
-    settings.operatorCode = session.operatorCode();
-    Shell shell(settings, queries, screens);
-    ConsoleHost console(shell, queries, err, options.verbose);
+    ShellSession::Startup startup;
+    // The server logs from its own threads: only a standard stream is safe to share with them.
+    if (options.verbose) startup.serverLog = server::logTo(std::cerr);
+    ShellSession session(options, std::move(startup));
+    if (session.demoCreated() && options.verbose)
+      err << "Empresa de demonstração criada em " << session.databasePath() << std::endl;
+    ConsoleHost console(session.shell(), session.queries(), err, options.verbose);
 
     std::optional<Report> report;
     console.modal.setScript([&](Form& form) { report = readReport(form, options); });
-    if (!entry) {
-      auto module = std::make_shared<ScreenModule>(kCostScreenCode);
-      entry = [module](const Variant& params) { module->iniProc(params); };
-    }
-    entry(openingValues(options));
+    session.enterScreen(entry);
 
     if (console.modal.runs() == 0) throw std::runtime_error("The screen was not shown.");
     // A silent abort has shown its reason already; the table is incomplete either way.

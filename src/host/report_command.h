@@ -4,27 +4,17 @@
 // optionally the planned-versus-realized grid.
 #pragma once
 
-#include <functional>
 #include <iosfwd>
-#include <vector>
 
 #include "host/cli_options.h"
 #include "host/report_table.h"
-#include "platform/variant.h"
+#include "host/shell_session.h"
 
 namespace platform::ui {
 class Form;
 }
 
 namespace host {
-
-// The screen's code.
-inline constexpr const char* kCostScreenCode = "RCX00500";
-
-// The eight opening values of the screen for the options: costBranch "", branch, service, cost
-// mode, calc mode, the month's first day, the fixed cost date (the month's first day when none)
-// and whether it is used.
-platform::Variant openingValues(const ReportOptions& options);
 
 // Reads the report off a screen that has been activated: the header, the daily cost grid, the
 // month totals (the cost panel is switched on to fill them) and, with planReal, the
@@ -33,13 +23,10 @@ platform::Variant openingValues(const ReportOptions& options);
 // components; whatever the screen's handlers raise.
 Report readReport(platform::ui::Form& form, const ReportOptions& options);
 
-// How the command enters a screen module: by default ScreenModule(kCostScreenCode).iniProc.
-using ScreenEntry = std::function<void(const platform::Variant& params)>;
-
-// Runs the command: starts the embedded server unless options.server is given, logs the operator
-// in, installs the headless host services, enters the screen and writes the report to `out`.
-// Dialogs, errors and progress (with verbose) go to `err`; the embedded server's call log (with
-// verbose) goes to std::cerr.
+// Runs the command: opens the shell session (see ShellSession), installs the headless host
+// services, enters the screen through `entry` and writes the report to `out`. The window's options
+// it was given are named on `err` as ignored; dialogs, errors and progress (with verbose) go to
+// `err` too; the embedded server's call log (with verbose) goes to std::cerr.
 // Returns the exit status: 0 when the report was printed, 1 when anything failed (the reason is
 // written to `err` and nothing to `out`).
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err,

@@ -95,7 +95,7 @@ class HttpTransport final : public Transport {
 
 }  // namespace
 
-ServerAddress ServerAddress::parse(std::string_view hostOrUrl, int port) {
+ServerAddress parseServerUrl(std::string_view hostOrUrl, int port) {
   std::string_view rest = hostOrUrl;
   while (!rest.empty() && rest.front() == ' ')
     rest.remove_prefix(1);
@@ -132,13 +132,9 @@ ServerAddress ServerAddress::parse(std::string_view hostOrUrl, int port) {
   return address;
 }
 
-std::string ServerAddress::text() const {
-  return host + ":" + std::to_string(port);
-}
-
 std::unique_ptr<Transport> makeHttpTransport(const std::string& hostOrUrl, int port,
                                              const TransportOptions& options) {
-  return std::make_unique<HttpTransport>(ServerAddress::parse(hostOrUrl, port), options);
+  return std::make_unique<HttpTransport>(parseServerUrl(hostOrUrl, port), options);
 }
 
 }  // namespace remote

@@ -110,7 +110,7 @@ void TNetConnection::connect() {
       transport->post("/session", "{}", {{"Authorization", session->authorization()}});
   if (response.status != 200) {
     int code = 0;
-    std::string message = errorMessageOf(response.body, code);
+    std::string message = wire::errorMessageOf(response.body, code);
     if (message.empty()) {
       message = "Resposta inválida do servidor de aplicação em " + transport->endpoint() +
                 " (HTTP " + std::to_string(response.status) + ")";
@@ -138,7 +138,7 @@ platform::Variant TNetConnection::invoke(const std::string& method,
   auto session = currentSession();
   if (!session) noSession();
   const int64_t id = nextId_++;
-  const std::string body = encodeCall(id, method, params);
+  const std::string body = wire::encodeRequest(id, method, params);
   HttpResponse response;
   try {
     response = transport_->post(openPath_, body, {{"Authorization", session->authorization()}});

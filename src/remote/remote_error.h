@@ -7,14 +7,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "wire/json_rpc.h"
+
 namespace remote {
 
-// JSON-RPC error codes of the wire that the client side acts on.
-inline constexpr int kRpcMethodNotFound = -32601;
-inline constexpr int kRpcInvalidParams = -32602;
-inline constexpr int kRpcInternalError = -32603;
-inline constexpr int kRpcNotAuthenticated = -32001;
-inline constexpr int kRpcRequestTooLarge = -32002;
+// The wire's error codes that the client side acts on, under the names the screen knows.
+inline constexpr int kRpcMethodNotFound = wire::kMethodNotFound;
+inline constexpr int kRpcInvalidParams = wire::kInvalidParams;
+inline constexpr int kRpcInternalError = wire::kInternalError;
+inline constexpr int kRpcNotAuthenticated = wire::kNotAuthenticated;
+inline constexpr int kRpcRequestTooLarge = wire::kRequestTooLarge;
 
 class RemoteError : public std::runtime_error {
  public:

@@ -1,34 +1,19 @@
-// The client's half of the JSON-RPC envelope: writing a call and reading its answer.
+// The client's reading of an answer: the wire's codec, with the transport's endpoint and HTTP
+// status in any complaint, as the connection raises it.
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
-#include <vector>
 
-#include "platform/variant.h"
+#include "wire/json_rpc.h"
 
 namespace remote {
 
-// {"jsonrpc":"2.0","id":<id>,"method":<method>,"params":[...]}. Throws what Variant::toJson throws.
-std::string encodeCall(int64_t id, std::string_view method,
-                       const std::vector<platform::Variant>& params);
+using CallAnswer = wire::RpcAnswer;
 
-struct CallAnswer {
-  bool isError = false;
-  platform::Variant result;  // when !isError
-  int code = 0;              // when isError
-  std::string message;       // when isError
-};
-
-// Reads an answer to the call `expectedId`. `endpoint` and `status` only word the error. Throws
-// RemoteError (Kind::Protocol, code 0) for a body that is not a JSON-RPC answer, that answers
-// another id, or whose result is not a valid Variant.
+// Reads an answer to the call `expectedId` (see wire::decodeAnswer). `endpoint` and `status` only
+// word the error. Throws RemoteError (Kind::Protocol, code 0) for an answer the codec cannot read.
 CallAnswer decodeAnswer(std::string_view body, int64_t expectedId, int status,
                         std::string_view endpoint);
-
-// The "error" object's message of a non-RPC JSON answer ({"error":{"code","message"}}), or empty.
-// Sets `code` when found. Never throws.
-std::string errorMessageOf(std::string_view body, int& code);
 
 }  // namespace remote

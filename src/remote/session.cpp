@@ -15,7 +15,7 @@ namespace {
 
 [[noreturn]] void refused(const HttpResponse& response, const std::string& endpoint) {
   int code = 0;
-  std::string message = errorMessageOf(response.body, code);
+  std::string message = wire::errorMessageOf(response.body, code);
   if (message.empty()) {
     message = "Resposta inválida do servidor de aplicação em " + endpoint + " (HTTP " +
               std::to_string(response.status) + ")";

@@ -21,7 +21,7 @@ class Session {
   // reached.
   static std::shared_ptr<const Session> login(Transport& transport, std::string_view operatorCode,
                                               std::string_view password);
-  // The same over a fresh HTTP transport to `hostOrUrl` (see ServerAddress::parse; `port` 0 takes
+  // The same over a fresh HTTP transport to `hostOrUrl` (see parseServerUrl; `port` 0 takes
   // the URL's port).
   static std::shared_ptr<const Session> login(const std::string& hostOrUrl, int port,
                                               std::string_view operatorCode,

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -275,6 +276,95 @@ TEST_F(FormWindowTest, TheGridsCurrentRowFollowsTheUserAndRefusals) {
   view->setCurrentIndex(view->model()->index(0, 1));
   EXPECT_EQ(screen_.days.recNo(), 4);
   EXPECT_EQ(view->currentIndex().row(), 3);
+}
+
+TEST_F(FormWindowTest, TheGridsEditorOpensWhereTheGridAllowsAndFollowsIt) {
+  GridView* view = gridView();
+  QAbstractItemModel* model = view->model();
+  const QModelIndex cost = model->index(0, 1);
+  view->setCurrentIndex(cost);
+  auto openEditor = [&](const QModelIndex& at) -> QLineEdit* {
+    view->edit(at);
+    return view->delegate().openEditor();
+  };
+
+  // A read-only column opens no editor.
+  screen_.grid.column(0).setReadOnly(true);
+  view->setCurrentIndex(model->index(0, 0));
+  EXPECT_EQ(openEditor(model->index(0, 0)), nullptr);
+  EXPECT_FALSE(screen_.grid.editorMode());
+
+  // A refused edit puts the editor's text back and leaves the record alone.
+  view->setCurrentIndex(cost);
+  QLineEdit* editor = openEditor(cost);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(screen_.grid.editorMode());
+  const QString before = editor->text();
+  EXPECT_EQ(before, "1,50000");
+  screen_.days.beforeEdit = [](ClientDataSet&) { throw Abort(); };
+  editor->setText("9");
+  EXPECT_EQ(editor->text(), before);
+  EXPECT_EQ(screen_.days.state(), DataSetState::Browse);
+  screen_.days.beforeEdit = nullptr;
+  editor->setText("9");
+  EXPECT_EQ(screen_.days.state(), DataSetState::Edit);
+  EXPECT_EQ(screen_.grid.editorText(), "9");
+
+  // The grid closing its editor closes the widget; the text was not written.
+  screen_.grid.hideEditor();
+  QApplication::processEvents();
+  EXPECT_EQ(view->delegate().openEditor(), nullptr);
+  EXPECT_EQ(screen_.days.fieldByName("VRTOTPERC").asFloat(), 1.5);
+  // And code opening it shows it, with the text code gave it.
+  screen_.grid.setEditorText("7,25");
+  screen_.grid.setEditorMode(true);
+  ASSERT_NE(view->delegate().openEditor(), nullptr);
+  EXPECT_EQ(view->delegate().openEditor()->text(), "7,25");
+  screen_.grid.hideEditor();
+
+  // An edit button, where the cell has one.
+  int searches = 0;
+  screen_.grid.onEditButtonClick = [&] { ++searches; };
+  screen_.grid.column(1).setButtonStyle(ColumnButtonStyle::Ellipsis);
+  editor = openEditor(cost);
+  ASSERT_NE(editor, nullptr);
+  auto* button = editor->findChild<QAction*>("editButton");
+  ASSERT_NE(button, nullptr);
+  button->trigger();
+  EXPECT_EQ(searches, 1);
+}
+
+TEST_F(FormWindowTest, TheNavigatorMovesTheDatasetAndWritesTypingFirst) {
+  auto& navigator = screen_.create<DBNavigator>("dbnCusto", &screen_.costs);
+  navigator.setBounds(220, 60, 200, 22);
+  navigator.setDataSource(&screen_.source);
+  navigator.setVisibleButtons(
+      {NavigateButton::First, NavigateButton::Prior, NavigateButton::Next, NavigateButton::Last});
+  window_->renderer().sync();
+  auto* view = widget<NavigatorView>(navigator);
+  ASSERT_NE(view, nullptr);
+  EXPECT_FALSE(view->button(NavigateButton::Prior)->isEnabled());
+  EXPECT_TRUE(view->button(NavigateButton::Next)->isEnabled());
+  EXPECT_EQ(view->button(NavigateButton::Insert), nullptr);
+
+  // Typed into the edit, not yet finished: the navigator writes it to its own record first.
+  auto* line = widget<QLineEdit>(screen_.edit);
+  line->setFocus();
+  QApplication::processEvents();
+  line->selectAll();
+  QTest::keyClicks(line, "Dia 1");
+  view->button(NavigateButton::Next)->click();
+  EXPECT_EQ(screen_.days.recNo(), 2);
+  EXPECT_EQ(screen_.days.state(), DataSetState::Browse);
+  EXPECT_EQ(line->text(), "02/03/2026");
+  screen_.days.first();
+  EXPECT_EQ(screen_.days.fieldByName("DTDATA").asString(), "Dia 1");
+  screen_.days.next();
+  EXPECT_EQ(screen_.days.fieldByName("DTDATA").asString(), "02/03/2026");
+  EXPECT_TRUE(view->button(NavigateButton::Prior)->isEnabled());
+  view->button(NavigateButton::Last)->click();
+  EXPECT_EQ(screen_.days.recNo(), 5);
+  EXPECT_FALSE(view->button(NavigateButton::Next)->isEnabled());
 }
 
 TEST_F(FormWindowTest, KeysGoThroughTheFormFirst) {

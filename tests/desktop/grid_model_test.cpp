@@ -5,6 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QString>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/client_dataset.h"
 #include "platform/data_source.h"
 #include "platform/ui/ui.h"
+#include "platform/variant.h"
 
 namespace desktop {
 namespace {
@@ -224,6 +226,63 @@ TEST_F(GridModelTest, ColumnsAndBindingChangesAreFollowed) {
   EXPECT_EQ(model_->rowCount(), 0);
   grid_.setDataSource(&source_);
   EXPECT_EQ(model_->rowCount(), 3);
+}
+
+TEST_F(GridModelTest, EditableCellsAreTheOnesTheGridAllows) {
+  const struct {
+    const char* name;
+    std::function<void()> setUp;
+    bool nameEditable;
+    bool costEditable;
+  } cases[] = {
+      {"editing grid", nullptr, true, true},
+      {"no Editing option",
+       [this] { grid_.setOptions(grid_.options().without(GridOption::Editing)); }, false, false},
+      {"read-only column", [this] { grid_.column(1).setReadOnly(true); }, true, false},
+      {"read-only field", [this] { ds_.fieldByName("NMPRATO").setReadOnly(true); }, false, true},
+      {"disabled grid", [this] { grid_.setEnabled(false); }, false, false},
+  };
+  const GridOptions options = grid_.options();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    grid_.setOptions(options);
+    grid_.column(1).setReadOnly(false);
+    ds_.fieldByName("NMPRATO").setReadOnly(false);
+    grid_.setEnabled(true);
+    if (c.setUp) c.setUp();
+    for (int row = 0; row < model_->rowCount(); ++row) {
+      const bool name = model_->flags(model_->index(row, 0)).testFlag(Qt::ItemIsEditable);
+      const bool cost = model_->flags(model_->index(row, 1)).testFlag(Qt::ItemIsEditable);
+      EXPECT_EQ(name, c.nameEditable);
+      EXPECT_EQ(cost, c.costEditable);
+      EXPECT_EQ(name, grid_.canEditCell(0));
+      EXPECT_EQ(cost, grid_.canEditCell(1));
+    }
+  }
+  // Fields shown without columns are for reading.
+  grid_.clearColumns();
+  EXPECT_FALSE(model_->flags(model_->index(0, 0)).testFlag(Qt::ItemIsEditable));
+}
+
+TEST_F(GridModelTest, SetDataWritesTheCurrentRowThroughTheGrid) {
+  std::vector<std::string> events;
+  ds_.beforeEdit = [&](ClientDataSet&) { events.push_back("beforeEdit"); };
+  EXPECT_TRUE(model_->setData(model_->index(0, 1), QString("3,25")));
+  EXPECT_EQ(events, std::vector<std::string>{"beforeEdit"});
+  EXPECT_EQ(ds_.state(), DataSetState::Edit);
+  EXPECT_EQ(ds_.fieldByName("VRCUSTO").asFloat(), 3.25);
+  EXPECT_EQ(text(0, 1), "3,25000");
+
+  EXPECT_FALSE(model_->setData(model_->index(1, 1), QString("9")));  // not the current row
+  EXPECT_FALSE(model_->setData(model_->index(0, 1), QString("9"), Qt::DisplayRole));
+  EXPECT_THROW(model_->setData(model_->index(0, 1), QString("nove")), ConversionError);
+  EXPECT_EQ(ds_.fieldByName("VRCUSTO").asFloat(), 3.25);
+  ds_.cancel();
+  grid_.column(1).setReadOnly(true);
+  EXPECT_FALSE(model_->setData(model_->index(0, 1), QString("9")));
+  ds_.beforeEdit = [](ClientDataSet&) { throw Abort(); };
+  EXPECT_THROW(model_->setData(model_->index(0, 0), QString("Sopa")), Abort);
+  EXPECT_EQ(text(0, 0), "Feijão");
 }
 
 TEST_F(GridModelTest, WhileControlsAreDisabledNothingIsToldUntilTheEnd) {

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "host/shell_session.h"
 #include "platform/date.h"
 
 namespace host {
@@ -10,6 +11,7 @@ namespace {
 
 using Args = std::vector<std::string>;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 const Args kBase = {"--branch", "0001", "--service", "00001", "--month", "2026-03"};
 
@@ -113,67 +115,75 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
   }
 }
 
-TEST(ServerAddressParse, Forms) {
-  struct Case {
-    const char* url;
-    ServerAddress address;
-  } cases[] = {
-      {"http://127.0.0.1:8080", {"127.0.0.1", 8080}},
-      {"http://localhost:9000/", {"localhost", 9000}},
-      {"server.local:1", {"server.local", 1}},
-      {"http://server", {"server", 80}},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(parseServerAddress(c.url), c.address) << c.url;
-  for (const char* bad : {"", "http://", ":8080", "h:65536", "h:x", "ftp://h:21", "http://a/b:1"})
-    EXPECT_THROW(parseServerAddress(bad), UsageError) << bad;
+TEST(ReportOptions, TheWindowsOptionsAreAcceptedAndNamedAsIgnored) {
+  ReportOptions options =
+      parseReportOptions(with({"--screenshot", "a.png", "--panel", "--page=Realizado"}));
+  EXPECT_EQ(options.ignored, (Args{"--screenshot", "--page", "--panel"}));
+  EXPECT_EQ(options.branch, "0001");
+  EXPECT_TRUE(parseReportOptions(kBase).ignored.empty());
+  // The window's rule that --page needs --screenshot does not bind what is ignored anyway.
+  EXPECT_EQ(parseReportOptions(with({"--panel"})).ignored, (Args{"--panel"}));
 }
 
-TEST(ServerOptions, DefaultsAndEveryOption) {
-  ServerOptions plain = parseServerOptions({"--db", "suite.db"});
-  EXPECT_EQ(plain.database, "suite.db");
-  EXPECT_FALSE(plain.demo);
-  EXPECT_EQ(plain.scale, 1);
-  EXPECT_EQ(plain.port, 8080);
-  EXPECT_EQ(plain.bindAddress, "127.0.0.1");
-  EXPECT_FALSE(plain.demoDate);
-
-  ServerOptions all = parseServerOptions({"--db=d.db", "--demo", "--scale", "3", "--demo-date",
-                                          "2026-03-10", "--port", "0", "--bind", "0.0.0.0"});
-  EXPECT_TRUE(all.demo);
-  EXPECT_EQ(all.scale, 3);
-  EXPECT_EQ(all.demoDate, platform::encodeDate(2026, 3, 10));
-  EXPECT_EQ(all.port, 0);
-  EXPECT_EQ(all.bindAddress, "0.0.0.0");
-  EXPECT_TRUE(parseServerOptions({"--help"}).help);
+TEST(ReportOptions, WindowDefaultsGiveTheWindowsBranchServiceAndMonth) {
+  const double today = platform::encodeDate(2026, 4, 15);
+  const ReportOptions defaults = parseReportOptions({"--window-defaults"}, today);
+  const WindowOptions window = parseWindowOptions({}, today);
+  EXPECT_EQ(defaults.branch, window.branch);
+  EXPECT_EQ(defaults.service, window.service);
+  EXPECT_EQ(defaults.year, 2026);
+  EXPECT_EQ(defaults.month, 4);
+  const ReportOptions given =
+      parseReportOptions({"--window-defaults", "--branch", "0002", "--month", "2025-01"}, today);
+  EXPECT_EQ(given.branch, "0002");
+  EXPECT_EQ(given.service, "00001");
+  EXPECT_EQ(given.year, 2025);
+  EXPECT_EQ(given.month, 1);
 }
 
-TEST(ServerOptions, BadCommandLinesAreRefusedWithTheReason) {
-  struct Case {
-    Args args;
-    const char* message;
-  } cases[] = {
-      {{}, "--db is required"},
-      {{"--demo"}, "--db is required"},
-      {{"--db"}, "--db needs a value"},
-      {{"--db", "d", "--scale", "2"}, "--scale needs --demo"},
-      {{"--db", "d", "--demo-date", "2026-03-10"}, "--demo-date needs --demo"},
-      {{"--db", "d", "--demo", "--scale", "0"}, "--scale needs a whole number from 1"},
-      {{"--db", "d", "--port", "65536"}, "--port needs a whole number from 0 to 65535"},
-      {{"--db", "d", "--port", "80x"}, "--port needs a whole number"},
-      {{"--db", "d", "--bind", ""}, "--bind needs a value"},
-      {{"--db", "d", "--demo", "--demo"}, "--demo given twice"},
-      {{"--db", "d", "--month", "2026-03"}, "unknown option '--month'"},
-      {{"--db", "d", "-p", "80"}, "unexpected argument '-p'"},
-  };
-  for (const Case& c : cases) {
-    try {
-      parseServerOptions(c.args);
-      ADD_FAILURE() << "accepted: " << ::testing::PrintToString(c.args);
-    } catch (const UsageError& e) {
-      EXPECT_THAT(e.what(), HasSubstr(c.message)) << ::testing::PrintToString(c.args);
-    }
+TEST(ShellOptions, OneDefinitionServesTheWindowAndTheReport) {
+  const double today = platform::encodeDate(2026, 4, 15);
+  // Every session option reads the same in both.
+  const Args session = {
+      "--server",      "http://h:1", "--operator",        "filial",    "--password",  "x",
+      "--db",          "/tmp/a.db",  "--branch",          "0002",      "--service",   "00003",
+      "--month",       "2025-12",    "--cost-mode",       "6",         "--calc-mode", "2",
+      "--cost-branch", "0001",       "--fixed-cost-date", "2025-11-30"};
+  const WindowOptions window = parseWindowOptions(session, today);
+  const ReportOptions report = parseReportOptions(session, today);
+  EXPECT_EQ(openingValues(window), openingValues(report));
+  EXPECT_EQ(window.server, report.server);
+  EXPECT_EQ(window.operatorCode, report.operatorCode);
+  EXPECT_EQ(window.password, report.password);
+  EXPECT_EQ(window.database, report.database);
+  EXPECT_EQ(openingValues(report)[0].toString(), "0001");
+
+  // What belongs to one alone is refused by the other, with the reason.
+  for (const char* option : {"--plan-real", "--verbose", "--window-defaults"}) {
+    EXPECT_THAT([&] { parseWindowOptions({option}, today); },
+                ::testing::ThrowsMessage<UsageError>(std::string(option) +
+                                                     " applies to menucost report only"));
   }
+  EXPECT_THAT(
+      [&] {
+        parseWindowOptions({"--format", "csv"}, today);
+      },
+      ::testing::ThrowsMessage<UsageError>("--format applies to menucost report only"));
+
+  // Both usage texts list every session option with the same words.
+  const std::string windowText = windowUsage(), reportText = reportUsage();
+  for (const char* line : {"  --server URL             application server (http://host:port)",
+                           "  --cost-branch B          branch whose costs are used (default: none)",
+                           "  --fixed-cost-date DATE   take every cost at DATE (YYYY-MM-DD)\n",
+                           "  --help                   this text\n"}) {
+    EXPECT_THAT(windowText, HasSubstr(line));
+    EXPECT_THAT(reportText, HasSubstr(line));
+  }
+  EXPECT_THAT(windowText, HasSubstr("  --branch B               branch code (default 0001"));
+  EXPECT_THAT(reportText, HasSubstr("  --branch B               branch code\n"));
+  EXPECT_THAT(reportText, HasSubstr("  --format text|csv        output format"));
+  EXPECT_THAT(windowText, Not(HasSubstr("--format")));
+  EXPECT_THAT(reportText, Not(HasSubstr("--screenshot FILE")));
 }
 
 }  // namespace

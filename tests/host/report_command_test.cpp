@@ -93,6 +93,18 @@ TEST_F(ReportCommandTest, DemoMonthAsText) {
   expectGolden(out.str(), "report_0001_00001_2026-03.txt");
 }
 
+TEST_F(ReportCommandTest, TheWindowsOptionsAreNamedAsIgnoredAndChangeNothing) {
+  std::ostringstream plain, ignoring, err;
+  ASSERT_EQ(runReport(serverOptions(), plain, err), 0) << err.str();
+  ASSERT_EQ(err.str(), "");
+  ASSERT_EQ(runReport(serverOptions({"--screenshot", "a.png", "--panel"}), ignoring, err), 0)
+      << err.str();
+  EXPECT_EQ(ignoring.str(), plain.str());
+  EXPECT_EQ(err.str(),
+            "menucost report: --screenshot applies to the window only; ignored\n"
+            "menucost report: --panel applies to the window only; ignored\n");
+}
+
 TEST_F(ReportCommandTest, DemoMonthAsCsvWithPlannedVersusRealized) {
   std::ostringstream out, err;
   ASSERT_EQ(runReport(serverOptions({"--format", "csv", "--plan-real"}), out, err), 0) << err.str();

@@ -29,11 +29,11 @@ TEST(ServerAddress, ReadsHostUrlAndPort) {
       {"http://servidor:8300/app/rpc", 0, "servidor", 8300},
   };
   for (const Case& c : cases) {
-    const ServerAddress address = ServerAddress::parse(c.text, c.port);
+    const ServerAddress address = parseServerUrl(c.text, c.port);
     EXPECT_EQ(address.host, c.host) << c.text;
     EXPECT_EQ(address.port, c.expectedPort) << c.text;
   }
-  EXPECT_EQ(ServerAddress::parse("h", 1).text(), "h:1");
+  EXPECT_EQ(parseServerUrl("h", 1).text(), "h:1");
 }
 
 TEST(ServerAddress, RefusesWhatItCannotReach) {
@@ -53,7 +53,7 @@ TEST(ServerAddress, RefusesWhatItCannotReach) {
                         {"servidor:-1", 8211}};
   for (const Case& c : cases) {
     try {
-      ServerAddress::parse(c.text, c.port);
+      parseServerUrl(c.text, c.port);
       ADD_FAILURE() << "accepted \"" << c.text << "\" port " << c.port;
     } catch (const RemoteError& e) {
       EXPECT_EQ(e.kind(), RemoteError::Kind::Transport);

@@ -16,7 +16,7 @@
 #include "platform/data_packet.h"
 #include "platform/json.h"
 #include "rpc/loopback_server.h"
-#include "server/rpc/json_rpc.h"
+#include "wire/json_rpc.h"
 
 namespace server {
 namespace {
@@ -75,7 +75,7 @@ class RpcServerTest : public ::testing::Test {
 
   Answer call(const std::string& method, const std::vector<Variant>& params,
               const std::string& object = kEchoObject) {
-    return post("/rpc/" + object, encodeRpcRequest("1", method, params), token_);
+    return post("/rpc/" + object, wire::encodeRequest("1", method, params), token_);
   }
 
   static Variant resultOf(const Answer& answer) {
@@ -321,7 +321,7 @@ TEST_F(RpcServerTest, ConcurrentClientsEachGetTheirOwnAnswers) {
         const std::vector<Variant> params{Variant(c), Variant(i), Variant("cliente")};
         auto result =
             http.Post("/rpc/Test.rdmEcho", headers,
-                      encodeRpcRequest(std::to_string(i), "Echo", params), "application/json");
+                      wire::encodeRequest(std::to_string(i), "Echo", params), "application/json");
         if (!result || result->status != 200) continue;
         const json::Value body = json::parse(result->body);
         const Variant echoed = Variant::fromJson(json::write(*body.find("result")));

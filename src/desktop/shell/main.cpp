@@ -1,7 +1,8 @@
-// menucost: the host shell. With a window it logs the operator in on the application server (the
-// embedded one over the user's demo database unless --server is given), loads the cost analysis
-// screen's module by its code and opens it for a branch's service and month. `menucost report`
-// opens the same screen headless and prints its cost table, without any display.
+// menucost: the host shell. With a window it opens the shell session (the operator logged in on
+// the application server, the embedded one over the user's demo database unless --server is
+// given) and enters the cost analysis screen's module for a branch's service and month.
+// `menucost report` opens the same session headless and prints the screen's cost table, without
+// any display.
 #include <QApplication>
 #include <chrono>
 #include <cstdlib>
@@ -15,22 +16,15 @@
 #include "desktop/off_thread_call.h"
 #include "desktop/qt_host.h"
 #include "desktop/shell/screenshot.h"
-#include "desktop/shell/shell_options.h"
 #include "desktop/shell/sibling_screens.h"
 #include "desktop/user_event.h"
+#include "host/cli_options.h"
 #include "host/console_services.h"
-#include "host/data_dir.h"
-#include "host/embedded_server.h"
-#include "host/host_shell.h"
-#include "host/operator_session.h"
 #include "host/report_command.h"
-#include "host/screen_module.h"
-#include "host/sqlite_query_executor.h"
+#include "host/shell_session.h"
 #include "platform/abort.h"
 
 namespace {
-
-using desktop::ShellOptions;
 
 constexpr const char* kProgram = "menucost";
 
@@ -44,14 +38,13 @@ bool hasDisplay() {
 
 // Starts the embedded server on a worker thread while a busy window keeps turning: the first
 // start creates the demo company, which takes a moment.
-std::shared_ptr<host::EmbeddedServer> startEmbeddedServer(const std::string& database) {
+std::unique_ptr<host::EmbeddedServer> startEmbeddedServer(
+    const host::EmbeddedServerOptions& options) {
   desktop::QtBusyAnimation busy;
   busy.ActiveShowAvi(nullptr, 0, "Iniciando o servidor de aplicação...");
-  host::EmbeddedServerOptions options;
-  options.databasePath = database;
   try {
     auto server = desktop::callOffUiThread(
-        [options] { return std::make_shared<host::EmbeddedServer>(options); },
+        [options] { return std::make_unique<host::EmbeddedServer>(options); },
         std::chrono::minutes(10));
     busy.DeactiveShowAvi();
     return server;
@@ -61,39 +54,18 @@ std::shared_ptr<host::EmbeddedServer> startEmbeddedServer(const std::string& dat
   }
 }
 
-int run(const ShellOptions& options) {
+int run(const host::WindowOptions& options) {
   const bool screenshot = !options.screenshot.empty();
   // The screenshot mode must never wait for a user: its dialogs answer at once and print.
   host::ConsoleDialogs consoleDialogs(std::cerr);
   host::ConsoleErrorDisplay consoleErrors(std::cerr);
   try {
-    const std::string database =
-        options.database.empty() ? host::demoDatabasePath().string() : options.database;
-    std::shared_ptr<host::EmbeddedServer> embedded;
-    std::string serverHost;
-    int serverPort = 0;
-    if (options.server) {
-      serverHost = options.server->host;
-      serverPort = options.server->port;
-    } else {
-      embedded = startEmbeddedServer(database);
-      serverHost = embedded->host();
-      serverPort = embedded->port();
-    }
-    const bool demoOperator = options.operatorCode.empty();
-    host::OperatorSession session(serverHost, serverPort,
-                                  demoOperator ? host::kDemoOperator : options.operatorCode,
-                                  demoOperator ? host::kDemoPassword : options.password);
-
-    host::SqliteQueryExecutor queries(database);
-    host::ScreenRegistry screens;
-    desktop::registerSiblingScreens(screens);
-    host::ShellSettings settings;
-    settings.webUrl = serverHost;
-    settings.webPort = serverPort;
-    settings.operatorCode = session.operatorCode();
-    host::Shell shell(settings, queries, screens);
-    desktop::QtHost qtHost(shell, queries, screenshot ? &consoleDialogs : nullptr,
+    host::ShellSession::Startup startup;
+    startup.startServer = startEmbeddedServer;
+    host::ShellSession session(options, std::move(startup));
+    desktop::registerSiblingScreens(session.screens());
+    desktop::QtHost qtHost(session.shell(), session.queries(),
+                           screenshot ? &consoleDialogs : nullptr,
                            screenshot ? &consoleErrors : nullptr);
 
     std::string shotFailure = "the screen did not open";
@@ -107,8 +79,7 @@ int run(const ShellOptions& options) {
         if (form.visible()) form.setVisible(false);
       };
     }
-    host::ScreenModule module(host::kCostScreenCode);
-    module.iniProc(desktop::openingValues(options));
+    session.enterScreen();
     if (screenshot) {
       if (consoleErrors.errorCount() > 0 && shotFailure.empty())
         shotFailure = "the screen reported an error";
@@ -128,7 +99,7 @@ int run(const ShellOptions& options) {
   }
 }
 
-int report(std::vector<std::string> args) {
+int report(const std::vector<std::string>& args) {
   host::ReportOptions options;
   try {
     options = host::parseReportOptions(args);
@@ -149,16 +120,16 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (!args.empty() && args[0] == "report")
     return report(std::vector<std::string>(args.begin() + 1, args.end()));
-  ShellOptions options;
+  host::WindowOptions options;
   try {
-    options = desktop::parseShellOptions(args, desktop::localToday());
+    options = host::parseWindowOptions(args, host::localToday());
   } catch (const host::UsageError& error) {
     std::cerr << kProgram << ": " << error.what() << " (see " << kProgram << " --help)"
               << std::endl;
     return 2;
   }
   if (options.help) {
-    std::cout << desktop::shellUsage();
+    std::cout << host::windowUsage();
     return 0;
   }
   if (!options.screenshot.empty()) {

@@ -14,6 +14,7 @@
 
 namespace platform::ui {
 
+class Control;
 class Form;
 
 // What changed, so an observer can update only that.
@@ -53,7 +54,7 @@ enum class Prop {
   KeyPreview,
   ActiveControl,
   Repaint,
-  Popup,
+  Popup,  // only a PopupMenu sends it
 };
 
 // Only a form can make one, so components cannot be created outside their form.
@@ -73,6 +74,8 @@ class Component {
 
   const std::string& name() const { return name_; }
   Form& owner() const { return *owner_; }
+  // This component as a control, or null when it is none (menus, items, the form).
+  virtual Control* asControl() { return nullptr; }
 
   // Calls `observer` after every actual change of this component. Returns the id that
   // removeObserver takes. Observers added or removed during a notification take effect from the

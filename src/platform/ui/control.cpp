@@ -42,6 +42,10 @@ bool Control::showing() const {
   return parent_ == nullptr || (parent_->showing() && parent_->showsChild(*this));
 }
 
+bool Control::shownInParent() const {
+  return visible_ && (parent_ == nullptr || parent_->showsChild(*this));
+}
+
 bool Control::effectiveEnabled() const {
   for (const Control* c = this; c != nullptr; c = c->parent_) {
     if (!c->enabled_) return false;
@@ -86,6 +90,12 @@ void Control::dblClick() {
 void Control::mouseUp(MouseButton button, ShiftState shift, int x, int y) {
   if (onMouseUp) onMouseUp(button, shift, x, y);
 }
+
+void Control::keyLeft(Key, ShiftState, char32_t) {}
+
+void Control::updateRecord(DataSource&) {}
+
+void Control::discardEdits(DataSource&) {}
 
 bool Control::acceptsParent(const Control*) const {
   return true;

@@ -11,9 +11,30 @@
 #include "platform/ui/component.h"
 #include "platform/ui/keys.h"
 
+namespace platform {
+class DataSource;
+}
+
 namespace platform::ui {
 
 class PopupMenu;
+
+// The kinds of control a front end renders, one view each.
+enum class ControlKind {
+  Panel,
+  GroupBox,
+  Label,
+  Button,
+  NumberEdit,
+  Shape,
+  Splitter,
+  DBEdit,
+  DBText,
+  DBNavigator,
+  DBGrid,
+  PageControl,
+  TabSheet,
+};
 
 // How a control docks inside its parent.
 enum class Align { None, Top, Bottom, Left, Right, Client };
@@ -22,6 +43,9 @@ enum class Alignment { Left, Right, Center };
 
 class Control : public Component {
  public:
+  Control* asControl() override { return this; }
+  virtual ControlKind kind() const = 0;
+
   // Top-level controls have no parent: they sit directly on the form.
   Control* parent() const { return parent_; }
   // Moves the control under `parent` (null: onto the form), last among its children.
@@ -42,6 +66,9 @@ class Control : public Component {
   void setEnabled(bool enabled) { assign(enabled_, enabled, Prop::Enabled); }
   // Enabled, and so is every parent.
   bool effectiveEnabled() const;
+  // Visible, and its parent shows it (a page only while it is the active one); the parent's
+  // own showing is not asked.
+  bool shownInParent() const;
 
   const std::string& hint() const { return hint_; }
   void setHint(std::string hint) { assign(hint_, std::move(hint), Prop::Hint); }
@@ -99,6 +126,18 @@ class Control : public Component {
   // Front-end entry points for user input; each runs its handler when one is set.
   void dblClick();
   void mouseUp(MouseButton button, ShiftState shift, int x, int y);
+
+  // What the control does itself with a key its handlers left (Form::keyDown/keyPress), the
+  // way its widget would: `key` is kNoKey for a character alone, `typed` 0 for a key that types
+  // none. A host without widgets of its own calls it (Form::pressKey); a front end whose widgets
+  // act on keys does not. Nothing by default.
+  virtual void keyLeft(Key key, ShiftState shift, char32_t typed);
+  // Writes what the user typed into this control and has not yet written to `source`'s record
+  // (an open cell editor), so that it is not lost when the record is posted or left. Nothing
+  // by default. ERRORS: as writing it (a rejected text), with the text kept.
+  virtual void updateRecord(DataSource& source);
+  // Drops such typing unwritten (the record's edit is being cancelled). Nothing by default.
+  virtual void discardEdits(DataSource& source);
 
  protected:
   Control(Form& owner, std::string name, Color color);

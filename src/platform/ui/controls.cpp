@@ -126,4 +126,39 @@ void Splitter::move(Control& resized, int newSize) {
   if (onMoved) onMoved();
 }
 
+Control* Splitter::resizedControl() const {
+  if (align() == Align::None || align() == Align::Client) return nullptr;
+  const std::vector<Control*> siblings =
+      parent() != nullptr ? parent()->children() : owner().topLevelControls();
+  Control* resized = nullptr;
+  for (Control* c : siblings) {
+    if (c == this) break;
+    if (c->visible() && c->align() == align()) resized = c;
+  }
+  return resized;
+}
+
+bool Splitter::drag(int delta) {
+  Control* resized = resizedControl();
+  if (resized == nullptr) return false;
+  switch (align()) {
+    case Align::Top:
+      move(*resized, resized->height() + delta);
+      break;
+    case Align::Bottom:
+      move(*resized, resized->height() - delta);
+      break;
+    case Align::Left:
+      move(*resized, resized->width() + delta);
+      break;
+    case Align::Right:
+      move(*resized, resized->width() - delta);
+      break;
+    case Align::None:
+    case Align::Client:
+      return false;
+  }
+  return true;
+}
+
 }  // namespace platform::ui

@@ -12,6 +12,7 @@ namespace platform::ui {
 class Panel : public Control {
  public:
   Panel(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::Panel; }
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
@@ -27,6 +28,7 @@ class Panel : public Control {
 class GroupBox : public Control {
  public:
   GroupBox(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::GroupBox; }
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
@@ -38,6 +40,7 @@ class GroupBox : public Control {
 class Label : public Control {
  public:
   Label(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::Label; }
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
@@ -55,6 +58,7 @@ class Label : public Control {
 class Button : public Control {
  public:
   Button(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::Button; }
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
@@ -89,6 +93,7 @@ class Button : public Control {
 class NumberEdit : public Control {
  public:
   NumberEdit(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::NumberEdit; }
 
   // The number exactly as set; the display rounds it, the number is not.
   double GetNumber() const { return number_; }
@@ -124,6 +129,7 @@ enum class ShapeKind { Rectangle, Square, RoundRect, RoundSquare, Ellipse, Circl
 class Shape : public Control {
  public:
   Shape(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::Shape; }
 
   Color brushColor() const { return brushColor_; }
   void setBrushColor(Color color) { assign(brushColor_, color, Prop::Color); }
@@ -143,15 +149,22 @@ class Shape : public Control {
 class Splitter : public Control {
  public:
   Splitter(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::Splitter; }
 
   // The smallest size the resized control may be given.
   int minSize() const { return minSize_; }
   void setMinSize(int size);
 
   std::function<void()> onMoved;
-  // The user dragged the bar: `resized` gets `newSize` (at least minSize) as its height or width
-  // by this splitter's alignment, then onMoved runs.
+  // `resized` gets `newSize` (at least minSize) as its height or width by this splitter's
+  // alignment, then onMoved runs.
   void move(Control& resized, int newSize);
+  // The control the bar resizes: the nearest visible sibling placed before it and docked the
+  // same way; null when there is none or the splitter is not docked to a side.
+  Control* resizedControl() const;
+  // The user dragged the bar `delta` pixels (right or down positive): the resized control grows
+  // toward the bar (move()). Returns false, doing nothing, when there is no resized control.
+  bool drag(int delta);
 
  private:
   int minSize_ = 30;

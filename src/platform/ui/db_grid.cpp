@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/client_dataset.h"
+#include "platform/data_source.h"
+#include "platform/ui/text_input.h"
+
 namespace platform::ui {
 namespace {
 
@@ -112,6 +116,111 @@ Column* DBGrid::selectedColumn() const {
   return selectedIndex_ >= 0 ? columns_[static_cast<size_t>(selectedIndex_)].get() : nullptr;
 }
 
+ClientDataSet* DBGrid::dataSet() const {
+  if (dataSource_ == nullptr || dataSource_->state() == DataSetState::Inactive) return nullptr;
+  return dataSource_->dataSet();
+}
+
+Field* DBGrid::columnField(int dataCol) const {
+  const Column& col = column(dataCol);
+  ClientDataSet* ds = dataSet();
+  return ds != nullptr ? ds->findField(col.fieldName()) : nullptr;
+}
+
+int DBGrid::currentRow() const {
+  const ClientDataSet* ds = dataSet();
+  if (ds == nullptr || ds->displayRowCount() == 0) return -1;
+  return ds->recNo() - 1;
+}
+
+// ---- Editing ----------------------------------------------------------------------------------
+
+void DBGrid::setEditorMode(bool open) {
+  if (!open) {
+    editorModified_ = false;
+    editorSelected_ = false;
+  }
+  assign(editorMode_, open, Prop::Editor);
+}
+
+bool DBGrid::canEditField(const Field& field) const {
+  if (!hasOption(GridOption::Editing) || readOnly_ || !effectiveEnabled()) return false;
+  const ClientDataSet* ds = dataSet();
+  if (ds == nullptr || &field.dataSet() != ds || field.index() < 0) return false;
+  if (field.readOnly() || field.isCalculated()) return false;
+  const DataSetState state = ds->state();
+  const bool modifiable =
+      state == DataSetState::Browse || state == DataSetState::Edit || state == DataSetState::Insert;
+  return modifiable && !ds->controlsDisabled();
+}
+
+bool DBGrid::canEditCell(int dataCol) const {
+  const Column& col = column(dataCol);
+  if (!col.visible() || col.readOnly()) return false;
+  const Field* field = columnField(dataCol);
+  return field != nullptr && canEditField(*field);
+}
+
+bool DBGrid::showEditor() {
+  if (editorMode_) return true;
+  if (selectedIndex_ < 0 || !canEditCell(selectedIndex_)) return false;
+  std::string text;
+  try {
+    text = columnField(selectedIndex_)->text();
+  } catch (const std::exception&) {
+    // A text handler that fails leaves the editor empty rather than closed.
+  }
+  setEditorText(std::move(text));
+  setEditorMode(true);
+  editorModified_ = false;
+  editorSelected_ = true;
+  return true;
+}
+
+bool DBGrid::changeEditorText(std::string text) {
+  if (!editorMode_) return false;
+  ClientDataSet* ds = dataSet();
+  if (ds != nullptr && ds->state() == DataSetState::Browse) ds->edit();
+  setEditorText(std::move(text));
+  editorModified_ = true;
+  editorSelected_ = false;
+  return true;
+}
+
+bool DBGrid::writeCell(int dataCol, std::string_view text) {
+  if (!canEditCell(dataCol)) return false;
+  ClientDataSet& ds = *dataSet();
+  if (ds.state() == DataSetState::Browse) ds.edit();
+  columnField(dataCol)->setAsString(text);
+  return true;
+}
+
+bool DBGrid::commitEditor() {
+  if (!editorMode_) return true;
+  bool written = true;
+  if (editorModified_ && selectedIndex_ >= 0) written = writeCell(selectedIndex_, editorText_);
+  hideEditor();
+  return written;
+}
+
+bool DBGrid::hasEditButton(int dataCol) const {
+  return column(dataCol).buttonStyle() == ColumnButtonStyle::Ellipsis && canEditCell(dataCol);
+}
+
+bool DBGrid::pressEditButton() {
+  if (selectedIndex_ < 0 || !hasEditButton(selectedIndex_)) return false;
+  editButtonClick();
+  return true;
+}
+
+void DBGrid::updateRecord(DataSource& source) {
+  if (&source == dataSource_) commitEditor();
+}
+
+void DBGrid::discardEdits(DataSource& source) {
+  if (&source == dataSource_) hideEditor();
+}
+
 GridDrawState DBGrid::cellState(bool currentRow, int dataCol) const {
   if (!currentRow) return {};
   const bool rowSelect = hasOption(GridOption::RowSelect);
@@ -146,10 +255,74 @@ bool DBGrid::selectColumn(int index) {
   Column& target = column(index);
   if (index == selectedIndex_) return true;
   if (!target.visible()) return false;
+  commitEditor();
   if (onColExit) onColExit();
   setSelectedIndex(index);
   if (onColEnter) onColEnter();
   return true;
+}
+
+bool DBGrid::selectRow(int row) {
+  ClientDataSet* ds = dataSet();
+  if (!canFocus() || ds == nullptr || row < 0 || row >= ds->displayRowCount()) return false;
+  if (row == currentRow()) return true;
+  commitEditor();
+  if (ds->state() == DataSetState::Insert) ds->post();
+  if (row < ds->recordCount() && row + 1 != ds->recNo()) ds->setRecNo(row + 1);
+  return true;
+}
+
+int DBGrid::nextVisibleColumn(int from, int step) const {
+  for (int i = from + step; i >= 0 && i < columnCount(); i += step)
+    if (columns_[static_cast<size_t>(i)]->visible()) return i;
+  return -1;
+}
+
+void DBGrid::keyLeft(Key key, ShiftState shift, char32_t typed) {
+  if (typed >= 32 && typed != 127) {
+    if (!showEditor()) return;
+    std::string text = editorSelected_ ? std::string() : editorText_;
+    appendUtf8(text, typed);
+    changeEditorText(std::move(text));
+    return;
+  }
+  if (typed == 8 || key == VK_BACK) {
+    if (!showEditor()) return;
+    std::string text = editorSelected_ ? std::string() : editorText_;
+    dropLastUtf8(text);
+    changeEditorText(std::move(text));
+    return;
+  }
+  if (typed == 13 || key == VK_RETURN) {
+    commitEditor();
+    return;
+  }
+  if (typed == 27 || key == VK_ESCAPE) {
+    hideEditor();
+    return;
+  }
+  int column = -1;
+  switch (key) {
+    case VK_F2:
+      showEditor();
+      return;
+    case VK_UP:
+    case VK_DOWN:
+      if (currentRow() >= 0) selectRow(currentRow() + (key == VK_UP ? -1 : 1));
+      return;
+    case VK_TAB:
+      if (!hasOption(GridOption::Tabs)) return;
+      column = nextVisibleColumn(selectedIndex_, shift.contains(Modifier::Shift) ? -1 : 1);
+      break;
+    case VK_LEFT:
+    case VK_RIGHT:
+      if (editorMode_) return;
+      column = nextVisibleColumn(selectedIndex_, key == VK_LEFT ? -1 : 1);
+      break;
+    default:
+      return;
+  }
+  if (column >= 0) selectColumn(column);
 }
 
 void DBGrid::editButtonClick() {

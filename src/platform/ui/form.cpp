@@ -35,7 +35,7 @@ Component* Form::findComponent(std::string_view name) const {
 std::vector<Control*> Form::topLevelControls() const {
   std::vector<Control*> out;
   for (const auto& component : components_) {
-    auto* control = dynamic_cast<Control*>(component.get());
+    Control* control = component->asControl();
     if (control != nullptr && control->parent() == nullptr) out.push_back(control);
   }
   return out;
@@ -137,6 +137,33 @@ char32_t Form::keyPress(char32_t key) {
   }
   if (activeControl_ != nullptr && activeControl_->onKeyPress) activeControl_->onKeyPress(key);
   return key;
+}
+
+bool Form::pressKey(Key key, ShiftState shift, char32_t typed) {
+  Key keyLeft = key;
+  if (key != kNoKey) {
+    keyLeft = keyDown(key, shift);
+    if (keyLeft == kNoKey) return false;
+  }
+  char32_t typedLeft = typed;
+  if (typed != 0) {
+    typedLeft = keyPress(typed);
+    if (typedLeft == 0) return false;
+  }
+  if (activeControl_ == nullptr) return false;
+  activeControl_->keyLeft(keyLeft, shift, typedLeft);
+  return true;
+}
+
+void Form::updateRecord(DataSource& source) {
+  // By index: writing a field may run handlers that create components.
+  for (size_t i = 0; i < components_.size(); ++i)
+    if (Control* control = components_[i]->asControl()) control->updateRecord(source);
+}
+
+void Form::discardEdits(DataSource& source) {
+  for (size_t i = 0; i < components_.size(); ++i)
+    if (Control* control = components_[i]->asControl()) control->discardEdits(source);
 }
 
 }  // namespace platform::ui

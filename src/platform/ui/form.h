@@ -17,6 +17,10 @@
 #include "platform/ui/control.h"
 #include "platform/ui/keys.h"
 
+namespace platform {
+class DataSource;
+}
+
 namespace platform::ui {
 
 enum class WindowState { Normal, Minimized, Maximized };
@@ -146,6 +150,18 @@ class Form : public Component {
   // A character was typed: the form's onKeyPress when keyPreview is on, then the active
   // control's onKeyPress. Returns the character left (0 when discarded).
   char32_t keyPress(char32_t key);
+  // One whole keystroke of the user, for hosts without widgets of their own: keyDown (unless
+  // `key` is kNoKey, a character without a key code), then keyPress with `typed` (unless 0),
+  // then what is left goes to the active control's own handling (Control::keyLeft: a grid's
+  // cell editor and moves). Stops where the key is consumed. Returns whether anything was left
+  // for the control.
+  bool pressKey(Key key, ShiftState shift, char32_t typed);
+
+  // Every control of this form bound to `source` writes what the user typed into it and has not
+  // written yet (Control::updateRecord); before the record is posted or left.
+  void updateRecord(DataSource& source);
+  // Every control of this form bound to `source` drops such typing (Control::discardEdits).
+  void discardEdits(DataSource& source);
 
  private:
   friend class Component;

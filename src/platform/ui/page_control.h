@@ -16,6 +16,7 @@ class PageControl;
 class TabSheet : public Control {
  public:
   TabSheet(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::TabSheet; }
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
@@ -40,6 +41,7 @@ class TabSheet : public Control {
 class PageControl : public Control {
  public:
   PageControl(CreationToken, Form& owner, std::string name);
+  ControlKind kind() const override { return ControlKind::PageControl; }
 
   int pageCount() const { return static_cast<int>(pages_.size()); }
   // REQUIRES: 0 <= index < pageCount(), else std::out_of_range.

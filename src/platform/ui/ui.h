@@ -11,4 +11,6 @@
 #include "platform/ui/form.h"
 #include "platform/ui/keys.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/modal_run.h"
 #include "platform/ui/page_control.h"
+#include "platform/ui/user_event.h"

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <iostream>
 #include <stdexcept>
 
 #include "platform/date.h"
@@ -42,9 +43,17 @@ ServerInstance openServer(const ServerOptions& options) {
       [path] { return db::SqliteDatabase::open(path, db::OpenMode::ReadWrite); },
       options.maxConnections);
   auto dispatcher = std::make_unique<ServerDispatcher>(instance.pool, std::move(env));
-  dispatcher->sweep();
+  ServerDispatcher* sweeper = dispatcher.get();
   instance.dispatcher = std::move(dispatcher);
   instance.authenticator = std::make_unique<auth::DbAuthenticator>(instance.pool);
+  WorkTableSweep::FailureSink onFailure = options.onSweepFailure;
+  if (!onFailure) {
+    onFailure = [](const std::string& reason) {
+      std::cerr << "sweeping work tables failed: " << reason << std::endl;
+    };
+  }
+  instance.sweep = std::make_unique<WorkTableSweep>([sweeper] { sweeper->sweep(); },
+                                                    options.sweepInterval, std::move(onFailure));
   return instance;
 }
 

@@ -2,10 +2,12 @@
 // company when asked, and the Dispatcher and Authenticator the wire serves.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 
+#include "server/app/work_table_sweep.h"
 #include "server/db/connection_pool.h"
 #include "server/db/database.h"
 #include "server/rpc/dispatcher.h"
@@ -19,6 +21,10 @@ struct ServerOptions {
   // Demo reference day (processing date of every branch); today when absent.
   std::optional<double> demoDate;
   size_t maxConnections = 8;
+  // Abandoned work tables are swept at open and then this often.
+  std::chrono::milliseconds sweepInterval = std::chrono::hours(1);
+  // Why a periodic sweep failed; null: written to std::cerr.
+  WorkTableSweep::FailureSink onSweepFailure;
 };
 
 struct ServerInstance {
@@ -26,10 +32,13 @@ struct ServerInstance {
   std::unique_ptr<Dispatcher> dispatcher;
   std::unique_ptr<Authenticator> authenticator;
   bool demoCreated = false;  // the demo company was created by this call
+  // Last, so it stops before the dispatcher and the pool it sweeps through go.
+  std::unique_ptr<WorkTableSweep> sweep;
 };
 
 // Opens or creates the database, applies the migrations, creates the demo company when asked
-// and the database is empty, and sweeps expired work tables. Errors: DbError (cannot open,
+// and the database is empty, and sweeps expired work tables now and every sweepInterval while the
+// instance lives. Errors: DbError (cannot open,
 // newer schema, ...); std::invalid_argument for a scale below 1.
 ServerInstance openServer(const ServerOptions& options);
 

@@ -1,11 +1,8 @@
 #include "server/objects/ana_cust_rev_rec.h"
 
-#include <limits>
-
 namespace server::objects {
 
-AnaCustRevRec::AnaCustRevRec(Environment env)
-    : env_(std::move(env)), lastSweep_(std::numeric_limits<int64_t>::min()) {}
+AnaCustRevRec::AnaCustRevRec(Environment env) : env_(std::move(env)) {}
 
 platform::Variant AnaCustRevRec::call(db::Database& db, const CallContext& context,
                                       std::string_view method,
@@ -32,17 +29,6 @@ platform::Variant AnaCustRevRec::call(db::Database& db, const CallContext& conte
       {"AltComensais", &AnaCustRevRec::AltComensais},
       {"TrocaProduto", &AnaCustRevRec::TrocaProduto},
   };
-  int64_t now = env_.nowSeconds();
-  int64_t last = lastSweep_.load();
-  bool due = last == std::numeric_limits<int64_t>::min() || now - last >= kSweepIntervalSeconds;
-  // One caller sweeps; the others go on.
-  if (due && !db.readOnly() && lastSweep_.compare_exchange_strong(last, now)) {
-    try {
-      sweepWorkTables(db);
-    } catch (const db::DbError&) {
-      // A busy database only delays the sweep to the next hour; the call itself goes on.
-    }
-  }
   return kMethods.call(*this, db, context, method, params);
 }
 

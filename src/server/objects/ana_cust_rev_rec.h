@@ -7,7 +7,6 @@
 // day equals that day's row of GetTrabCusto.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 #include "server/objects/remote_object.h"
@@ -19,17 +18,15 @@ class AnaCustRevRec : public RemoteObject {
   static constexpr const char* kName = "Rcx00500.rdmAnaCustRevRec";
   // Work tables older than this are swept.
   static constexpr int64_t kWorkTableLifetimeSeconds = 24 * 3600;
-  static constexpr int64_t kSweepIntervalSeconds = 3600;
 
   explicit AnaCustRevRec(Environment env);
 
   std::string_view name() const override { return kName; }
-  // Sweeps expired work tables first when the last sweep is an hour old.
   platform::Variant call(db::Database& db, const CallContext& context, std::string_view method,
                          const std::vector<platform::Variant>& params) override;
 
   // Deletes the work tables older than a day, in one transaction. Returns how many keys went.
-  // Errors: DbError.
+  // The server's app runs it at open and hourly (see WorkTableSweep). Errors: DbError.
   int64_t sweepWorkTables(db::Database& db);
 
  private:
@@ -103,7 +100,6 @@ class AnaCustRevRec : public RemoteObject {
   platform::Variant TrocaProduto(db::Database&, const CallContext&, const Params&);
 
   Environment env_;
-  std::atomic<int64_t> lastSweep_;
 };
 
 }  // namespace server::objects

@@ -3,36 +3,18 @@
 #pragma once
 
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/variant.h"
+#include "wire/json_rpc.h"
 
 namespace server {
 
-// JSON-RPC 2.0 error codes used on the wire.
-enum RpcErrorCode : int {
-  kParseError = -32700,
-  kInvalidRequest = -32600,
-  kMethodNotFound = -32601,  // unknown object or method
-  kInvalidParams = -32602,   // wrong number or kind of arguments
-  kInternalError = -32603,
-  kNotAuthenticated = -32001,  // missing, unknown or expired session token
-  kRequestTooLarge = -32002,
-};
-
-// A protocol fault: the call could not be made at all. A server's own refusal (a contract error)
-// is not a fault: it is an ordinary text result.
-class RpcFault : public std::runtime_error {
- public:
-  RpcFault(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
-  int code() const { return code_; }
-
- private:
-  int code_;
-};
+// The wire's error codes and protocol fault, as the server's own.
+using enum wire::ErrorCode;
+using wire::RpcFault;
 
 struct CallContext {
   std::string operatorCode;  // the logged-in operator making the call

@@ -20,8 +20,8 @@
 #include <thread>
 
 #include "platform/json.h"
-#include "server/rpc/json_rpc.h"
 #include "server/rpc/session_store.h"
+#include "wire/json_rpc.h"
 
 namespace server {
 
@@ -55,15 +55,6 @@ std::string utcTimestamp() {
                 tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec,
                 static_cast<int>(millis));
   return buffer;
-}
-
-std::string errorObject(int code, std::string_view message) {
-  std::string out = R"({"error":{"code":)";
-  out += std::to_string(code);
-  out += R"(,"message":)";
-  json::writeString(out, message);
-  out += "}}";
-  return out;
 }
 
 // The token of "Authorization: Bearer <token>"; empty when absent or of another scheme.
@@ -161,7 +152,7 @@ struct RpcHttpServer::Impl {
 
   void answerError(httplib::Response& res, int code, std::string_view message) {
     res.status = statusFor(code);
-    res.set_content(errorObject(code, message), kJson);
+    res.set_content(wire::encodeErrorObject(code, message), kJson);
   }
 
   void handleLogin(const httplib::Request& req, httplib::Response& res) {
@@ -214,8 +205,8 @@ struct RpcHttpServer::Impl {
     const char* message = token.empty() ? "Sessão não informada: faça o login"
                                         : "Sessão inválida ou expirada: faça o login novamente";
     res.status = 401;
-    res.set_content(rpcEnvelope ? encodeRpcError("null", kNotAuthenticated, message)
-                                : errorObject(kNotAuthenticated, message),
+    res.set_content(rpcEnvelope ? wire::encodeError("null", kNotAuthenticated, message)
+                                : wire::encodeErrorObject(kNotAuthenticated, message),
                     kJson);
     log("-", target, started, faultOutcome(kNotAuthenticated, message));
     return std::nullopt;
@@ -246,15 +237,15 @@ struct RpcHttpServer::Impl {
     auto operatorCode = requireSession(req, res, loggable(object), started, true);
     if (!operatorCode) return;
 
-    RpcDecoded decoded = decodeRpcRequest(req.body);
-    if (auto* rejected = std::get_if<RpcRejected>(&decoded)) {
+    wire::RpcDecoded decoded = wire::decodeRequest(req.body);
+    if (auto* rejected = std::get_if<wire::RpcRejected>(&decoded)) {
       const int code = rejected->fault.code();
       res.status = statusFor(code);
-      res.set_content(encodeRpcError(rejected->id, code, rejected->fault.what()), kJson);
+      res.set_content(wire::encodeError(rejected->id, code, rejected->fault.what()), kJson);
       log(*operatorCode, loggable(object), started, faultOutcome(code, rejected->fault.what()));
       return;
     }
-    const RpcRequest& request = std::get<RpcRequest>(decoded);
+    const wire::RpcRequest& request = std::get<wire::RpcRequest>(decoded);
     const std::string target = loggable(object) + "." + loggable(request.method);
 
     int code = 0;
@@ -263,7 +254,7 @@ struct RpcHttpServer::Impl {
       const platform::Variant result =
           dispatcher.call(CallContext{*operatorCode}, object, request.method, request.params);
       res.status = 200;
-      res.set_content(encodeRpcResult(request.id, result), kJson);
+      res.set_content(wire::encodeResult(request.id, result), kJson);
       log(*operatorCode, target, started, result.isText() ? "ok text" : "ok");
       return;
     } catch (const RpcFault& fault) {
@@ -281,7 +272,7 @@ struct RpcHttpServer::Impl {
       message = "Erro interno desconhecido no servidor de aplicação";
     }
     res.status = statusFor(code);
-    res.set_content(encodeRpcError(request.id, code, message), kJson);
+    res.set_content(wire::encodeError(request.id, code, message), kJson);
     log(*operatorCode, target, started, faultOutcome(code, message));
   }
 
@@ -305,8 +296,9 @@ struct RpcHttpServer::Impl {
         message = "Requisição HTTP inválida (status " + std::to_string(res.status) + ")";
     }
     const bool rpc = req.path.rfind("/rpc/", 0) == 0;
-    res.set_content(rpc ? encodeRpcError("null", code, message) : errorObject(code, message),
-                    kJson);
+    res.set_content(
+        rpc ? wire::encodeError("null", code, message) : wire::encodeErrorObject(code, message),
+        kJson);
     log("-", loggable(req.path), Clock::now(), faultOutcome(code, message));
     return httplib::Server::HandlerResponse::Handled;
   }

@@ -6,7 +6,7 @@
 //                    a wrong operator or password -> 401 {"error":{"code":-32001,...}}
 //   /logout          ends the caller's session -> {}
 //   /session         checks the caller's session -> {"operator":".."}, or 401
-//   /rpc/<object>    a JSON-RPC request (see json_rpc.h) for the remote object <object>
+//   /rpc/<object>    a JSON-RPC request (see wire/json_rpc.h) for the remote object <object>
 // Every endpoint but /login needs "Authorization: Bearer <token>". HTTP statuses: 200 for results,
 // unknown objects or methods and bad arguments; 400 for malformed requests; 401 without a live
 // session; 413 for a body over the size limit; 404 for other paths; 500 when the method failed.

@@ -5,12 +5,12 @@
 #include <random>
 
 #include "desktop/qt_host.h"
-#include "desktop/user_event.h"
 #include "host/embedded_server.h"
 #include "host/host_shell.h"
 #include "host/operator_session.h"
 #include "host/screen_registry.h"
 #include "host/sqlite_query_executor.h"
+#include "platform/ui/user_event.h"
 #include "screen/entry.h"
 
 namespace desktop::testing {
@@ -75,7 +75,7 @@ std::vector<std::string> DesktopScreenTest::open(const Steps& steps, int costMod
     } else {
       steps(window, *form);
     }
-    if (window.form().visible()) runUserEvent([&window] { window.form().close(); });
+    if (window.form().visible()) platform::ui::runUserEvent([&window] { window.form().close(); });
     if (window.form().visible()) window.form().setVisible(false);
   };
   IniProc(aprilValues(costMode));

@@ -16,11 +16,11 @@
 #include "desktop/qt_host.h"
 #include "desktop/screen/desktop_screen_fixture.h"
 #include "desktop/shell/screenshot.h"
-#include "desktop/user_event.h"
 #include "host/host_shell.h"
 #include "host/operator_session.h"
 #include "host/sqlite_query_executor.h"
 #include "platform/format.h"
+#include "platform/ui/user_event.h"
 #include "remote/remote_error.h"
 #include "screen/entry.h"
 
@@ -209,7 +209,7 @@ TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
       EXPECT_EQ(quantity.asFloat(), 0.5);
 
       // The editing rules switch the screen to editing after every change of the products.
-      runUserEvent([&form] { form.Habilita(false); });
+      platform::ui::runUserEvent([&form] { form.Habilita(false); });
       auto* cancel = dynamic_cast<QToolButton*>(window.renderer().widgetOf(*form.sbtCancela));
       ASSERT_NE(cancel, nullptr);
       ASSERT_TRUE(cancel->isEnabled());
@@ -220,7 +220,7 @@ TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
       EXPECT_EQ(form.recipe.cdsProduto.changeCount(), c.kept ? 1 : 0);
       EXPECT_EQ(quantity.asFloat(), c.kept ? 0.5 : before);
       // Whatever is left pending is dropped so that the screen closes.
-      runUserEvent([&form] { form.recipe.cdsProduto.cancelUpdates(); });
+      platform::ui::runUserEvent([&form] { form.recipe.cdsProduto.cancelUpdates(); });
     });
     EXPECT_TRUE(errors.empty()) << errors.front();
   }

@@ -4,7 +4,8 @@
 
 #include <exception>
 
-#include "platform/abort.h"
+#include "platform/ui/modal_run.h"
+#include "platform/ui/user_event.h"
 #include "remote/remote_error.h"
 
 namespace screentest {
@@ -97,16 +98,10 @@ void ScriptedConnection::disconnect() noexcept {
 }
 
 bool Driver::dispatch(const std::function<void()>& event) {
-  try {
-    event();
-    return true;
-  } catch (const platform::Abort&) {
-    ++aborts_;
-  } catch (const std::exception& e) {
-    errors_.push_back(e.what());
-    if (platform::errorDisplay() != nullptr) platform::errorDisplay()->showError(e.what(), 0);
-  }
-  return false;
+  const platform::ui::EventOutcome outcome = platform::ui::runUserEvent(event);
+  if (outcome.aborted()) ++aborts_;
+  if (outcome.failed()) errors_.push_back(outcome.error);
+  return outcome.completed();
 }
 
 bool Driver::selectPage(platform::ui::TabSheet* page) {
@@ -121,9 +116,24 @@ bool Driver::selectSubPage(platform::ui::TabSheet* page) {
   });
 }
 
+bool Driver::pickPage(platform::ui::TabSheet& page) {
+  return dispatch([&] {
+    platform::ui::PageControl* pages = page.pageControl();
+    if (pages == nullptr || !pages->selectPage(page))
+      throw std::logic_error(page.name() + " refused");
+  });
+}
+
 bool Driver::moveDay(platform::ui::NavigateButton button) {
   return dispatch([&] {
     if (!form_.cost.dbnCusto->press(button)) throw std::logic_error("navigator refused");
+  });
+}
+
+bool Driver::pressNavigator(platform::ui::DBNavigator& navigator,
+                            platform::ui::NavigateButton button) {
+  return dispatch([&] {
+    if (!navigator.press(button)) throw std::logic_error(navigator.name() + " refused");
   });
 }
 
@@ -140,17 +150,95 @@ bool Driver::press(platform::ui::Button* button) {
   });
 }
 
+bool Driver::click(platform::ui::MenuItem& item) {
+  return dispatch([&] {
+    if (!item.visible() || !item.click()) throw std::logic_error(item.name() + " refused");
+  });
+}
+
+bool Driver::focus(platform::ui::Control& control) {
+  if (control.focused()) return true;
+  return dispatch([&] {
+    if (!form_.setActiveControl(&control)) throw std::logic_error(control.name() + " refused");
+  });
+}
+
+bool Driver::pressKey(platform::ui::Control& control, platform::ui::Key key,
+                      platform::ui::ShiftState shift, char32_t typed) {
+  if (!focus(control)) return false;
+  return dispatch([&] { form_.pressKey(key, shift, typed); });
+}
+
+namespace {
+
+// The next code point of UTF-8 `text` at `at`, which moves past it.
+char32_t nextChar(std::string_view text, size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at++]);
+  const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
+  for (int i = 0; i < extra && at < text.size(); ++i)
+    c = (c << 6) | (static_cast<unsigned char>(text[at++]) & 0x3F);
+  return c;
+}
+
+}  // namespace
+
+bool Driver::type(platform::ui::Control& control, std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    const char32_t c = nextChar(text, at);
+    const char ascii = c < 0x80 ? static_cast<char>(c) : '\0';
+    const platform::ui::Key key = platform::ui::keyOf(ascii);
+    const bool upper = ascii >= 'A' && ascii <= 'Z';
+    if (!pressKey(control, key, upper ? platform::ui::ssShift : platform::ui::ssNone, c))
+      return false;
+  }
+  return true;
+}
+
+bool Driver::selectRow(platform::ui::DBGrid& grid, int row) {
+  if (!focus(grid)) return false;
+  return dispatch([&] {
+    if (!grid.selectRow(row)) throw std::logic_error(grid.name() + " refused the row");
+  });
+}
+
+bool Driver::selectCell(platform::ui::DBGrid& grid, const std::string& fieldName) {
+  if (!focus(grid)) return false;
+  return dispatch([&] {
+    const int index = grid.columnIndexOf(fieldName);
+    if (index < 0 || !grid.selectColumn(index))
+      throw std::logic_error(grid.name() + " refused the column " + fieldName);
+  });
+}
+
+bool Driver::typeIntoCell(platform::ui::DBGrid& grid, const std::string& fieldName,
+                          std::string_view text) {
+  return selectCell(grid, fieldName) && type(grid, text) &&
+         pressKey(grid, platform::ui::VK_RETURN, platform::ui::ssNone, 13);
+}
+
+bool Driver::pressEditButton(platform::ui::DBGrid& grid) {
+  if (!focus(grid)) return false;
+  return dispatch([&] {
+    if (!grid.pressEditButton()) throw std::logic_error(grid.name() + " has no edit button");
+  });
+}
+
 void ScriptedModal::showModal(platform::ui::Form& form) {
   ++runs;
   closed = false;
   auto& screenForm = dynamic_cast<screen::TfrmAnaCustRevRec&>(form);
   Driver driver(screenForm);
-  form.setVisible(true);
-  driver.dispatch([&] { form.activate(); });
-  if (steps) steps(screenForm, driver);
-  if (closeAtEnd && form.visible()) driver.dispatch([&] { form.close(); });
-  closed = !form.visible();
-  errors = driver.errors();
+  platform::ui::ModalOptions options;
+  options.closeAtEnd = closeAtEnd;
+  if (steps) options.body = [&] { steps(screenForm, driver); };
+  const platform::ui::ModalResult result = platform::ui::runModal(form, options);
+  closed = result.closed;
+  errors.clear();
+  if (result.activation.failed()) errors.push_back(result.activation.error);
+  errors.insert(errors.end(), driver.errors().begin(), driver.errors().end());
+  if (result.close.failed()) errors.push_back(result.close.error);
+  if (result.failure) std::rethrow_exception(result.failure);
 }
 
 TestHost::TestHost(remote::HostShell& shell, remote::QueryExecutor& queries) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/consiste.h"
@@ -147,8 +148,10 @@ class ScriptedConnection : public remote::TNetConnection {
   std::shared_ptr<CallLog> log_;
 };
 
-// Dispatches user events the way the desktop does: a silent abort is swallowed, any other
-// exception is shown through the error display (and kept for the test).
+// Plays the user: every gesture is one user event on the platform's dispatcher (the path a
+// key or click of the desktop takes): a silent abort is swallowed, any other exception is shown
+// through the error display and kept for the test. A gesture the control refuses (a disabled
+// button, a hidden page) fails with a text naming it, so a test sees it in errors().
 class Driver {
  public:
   explicit Driver(screen::TfrmAnaCustRevRec& form) : form_(form) {}
@@ -156,14 +159,38 @@ class Driver {
 
   // Runs one user event. Returns false when it raised (Abort included).
   bool dispatch(const std::function<void()>& event);
-  // The user picks a main page / a planned sub-page.
+  // The user picks a main page / a planned sub-page / any page.
   bool selectPage(platform::ui::TabSheet* page);
   bool selectSubPage(platform::ui::TabSheet* page);
+  bool pickPage(platform::ui::TabSheet& page);
   // The user moves the daily cost table (navigator button).
   bool moveDay(platform::ui::NavigateButton button);
+  // The user presses a button of any navigator.
+  bool pressNavigator(platform::ui::DBNavigator& navigator, platform::ui::NavigateButton button);
   // The user moves the daily cost table to the day `dayOfMonth` of the loaded month.
   bool gotoDay(double day);
   bool press(platform::ui::Button* button);
+  // The user chooses a menu item (or presses its shortcut where it acts).
+  bool click(platform::ui::MenuItem& item);
+
+  // The user puts the focus on `control` (a click into it).
+  bool focus(platform::ui::Control& control);
+  // The user presses a key in `control` (focused first): the form's key path (menu shortcuts,
+  // the form's preview, the control's KeyDown and KeyPress handlers), then what the control
+  // does with what is left (a grid's cell editor and moves). `typed` is the character the key
+  // types, 0 for none.
+  bool pressKey(platform::ui::Control& control, platform::ui::Key key,
+                platform::ui::ShiftState shift = platform::ui::ssNone, char32_t typed = 0);
+  // Types `text` (UTF-8) into `control` character by character, each through pressKey.
+  bool type(platform::ui::Control& control, std::string_view text);
+  // The user picks a row (0-based) or the cell of `fieldName` of the current row of a grid.
+  bool selectRow(platform::ui::DBGrid& grid, int row);
+  bool selectCell(platform::ui::DBGrid& grid, const std::string& fieldName);
+  // Selects the cell of `fieldName`, types `text` into it and presses Enter.
+  bool typeIntoCell(platform::ui::DBGrid& grid, const std::string& fieldName,
+                    std::string_view text);
+  // The user presses the edit button of the grid's selected cell.
+  bool pressEditButton(platform::ui::DBGrid& grid);
 
   const std::vector<std::string>& errors() const { return errors_; }
   int aborts() const { return aborts_; }
@@ -174,7 +201,9 @@ class Driver {
   int aborts_ = 0;
 };
 
-// Runs the screen modally: activation, then the script, then the user closes the screen.
+// Runs the screen modally (platform::ui::runModal, failures shown): activation, then the
+// steps, then the user closes the screen. An exception escaping the steps is rethrown once the
+// screen is closed.
 class ScriptedModal : public remote::ModalLoop {
  public:
   using Steps = std::function<void(screen::TfrmAnaCustRevRec& form, Driver& driver)>;
@@ -182,7 +211,7 @@ class ScriptedModal : public remote::ModalLoop {
 
   Steps steps;
   bool closeAtEnd = true;
-  // What the last run saw: errors shown by dispatched events (activation included).
+  // What the last run saw: errors shown by its events (activation and close included).
   std::vector<std::string> errors;
   bool closed = false;
   int runs = 0;

@@ -1,12 +1,13 @@
-#include "server/rpc/json_rpc.h"
+#include "wire/json_rpc.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 #include <optional>
 
 #include "platform/json.h"
 
-namespace server {
+namespace wire {
 
 namespace json = platform::json;
 
@@ -137,13 +138,13 @@ RpcDecoded diagnose(std::string_view body) {
 
 }  // namespace
 
-RpcDecoded decodeRpcRequest(std::string_view body) {
+RpcDecoded decodeRequest(std::string_view body) {
   if (std::optional<RpcRequest> request = decodeValid(body)) return std::move(*request);
   return diagnose(body);
 }
 
-std::string encodeRpcRequest(std::string_view id, std::string_view method,
-                             const std::vector<platform::Variant>& params) {
+std::string encodeRequest(std::string_view id, std::string_view method,
+                          const std::vector<platform::Variant>& params) {
   std::string out = R"({"jsonrpc":"2.0","id":)";
   out += id;
   out += R"(,"method":)";
@@ -157,7 +158,12 @@ std::string encodeRpcRequest(std::string_view id, std::string_view method,
   return out;
 }
 
-std::string encodeRpcResult(std::string_view id, const platform::Variant& result) {
+std::string encodeRequest(int64_t id, std::string_view method,
+                          const std::vector<platform::Variant>& params) {
+  return encodeRequest(std::to_string(id), method, params);
+}
+
+std::string encodeResult(std::string_view id, const platform::Variant& result) {
   std::string out = R"({"jsonrpc":"2.0","id":)";
   out += id;
   out += R"(,"result":)";
@@ -166,7 +172,7 @@ std::string encodeRpcResult(std::string_view id, const platform::Variant& result
   return out;
 }
 
-std::string encodeRpcError(std::string_view id, int code, std::string_view message) {
+std::string encodeError(std::string_view id, int code, std::string_view message) {
   std::string out = R"({"jsonrpc":"2.0","id":)";
   out += id;
   out += R"(,"error":{"code":)";
@@ -177,4 +183,86 @@ std::string encodeRpcError(std::string_view id, int code, std::string_view messa
   return out;
 }
 
-}  // namespace server
+RpcAnswer decodeAnswer(std::string_view body, int64_t expectedId) {
+  RpcAnswer answer;
+  bool hasResult = false;
+  bool hasError = false;
+  std::optional<int64_t> id;
+  try {
+    json::Reader reader(body);
+    if (reader.peek() != '{')
+      throw UnreadableAnswer(body.empty() ? "corpo vazio" : "não é um objeto JSON");
+    reader.beginObject();
+    std::string_view key;
+    for (bool first = true; reader.nextMember(first, key); first = false) {
+      if (key == "result") {
+        answer.result = platform::Variant::readJson(reader);
+        hasResult = true;
+      } else if (key == "id" && (reader.peek() == '-' ||
+                                 std::isdigit(static_cast<unsigned char>(reader.peek())))) {
+        const json::Reader::Number number = reader.readNumber();
+        if (number.isInt) id = number.i;
+      } else if (key == "error" && reader.peek() == '{') {
+        reader.beginObject();
+        bool hasCode = false;
+        bool hasMessage = false;
+        std::string_view member;
+        for (bool firstMember = true; reader.nextMember(firstMember, member); firstMember = false) {
+          if (member == "code" && reader.peek() != '"') {
+            const json::Reader::Number number = reader.readNumber();
+            if (!number.isInt) throw UnreadableAnswer("objeto de erro malformado");
+            answer.code = static_cast<int>(number.i);
+            hasCode = true;
+          } else if (member == "message" && reader.peek() == '"') {
+            answer.message = std::string(reader.readString());
+            hasMessage = true;
+          } else {
+            reader.skipValue();
+          }
+        }
+        if (!hasCode || !hasMessage) throw UnreadableAnswer("objeto de erro malformado");
+        hasError = true;
+      } else {
+        reader.skipValue();
+      }
+    }
+    reader.finish();
+  } catch (const UnreadableAnswer&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw UnreadableAnswer(std::string("JSON inválido: ") + e.what());
+  }
+  if (hasError) {
+    answer.isError = true;
+    answer.result = platform::Variant();
+    return answer;
+  }
+  if (!hasResult) throw UnreadableAnswer("sem resultado");
+  if (id != expectedId) throw UnreadableAnswer("resposta de outra chamada");
+  return answer;
+}
+
+std::string encodeErrorObject(int code, std::string_view message) {
+  std::string out = R"({"error":{"code":)";
+  out += std::to_string(code);
+  out += R"(,"message":)";
+  json::writeString(out, message);
+  out += "}}";
+  return out;
+}
+
+std::string errorMessageOf(std::string_view body, int& code) {
+  try {
+    const json::Value root = json::parse(body, 8);
+    const json::Value* error = root.isObject() ? root.find("error") : nullptr;
+    const json::Value* message = error && error->isObject() ? error->find("message") : nullptr;
+    const json::Value* number = error && error->isObject() ? error->find("code") : nullptr;
+    if (message == nullptr || !message->isString()) return {};
+    if (number != nullptr && number->isInt()) code = static_cast<int>(number->asInt());
+    return message->asString();
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+}  // namespace wire

@@ -1,4 +1,4 @@
-#include "server/rpc/json_rpc.h"
+#include "wire/json_rpc.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "platform/data_packet.h"
 #include "platform/json.h"
 
-namespace server {
+namespace wire {
 namespace {
 
 using platform::Variant;
@@ -28,7 +28,7 @@ class RejectTest : public ::testing::TestWithParam<RejectCase> {};
 
 TEST_P(RejectTest, AnswersTheFaultAndTheId) {
   const RejectCase& c = GetParam();
-  RpcDecoded decoded = decodeRpcRequest(c.body);
+  RpcDecoded decoded = decodeRequest(c.body);
   ASSERT_TRUE(std::holds_alternative<RpcRejected>(decoded)) << c.body;
   const RpcRejected& rejected = std::get<RpcRejected>(decoded);
   EXPECT_EQ(rejected.fault.code(), c.code) << rejected.fault.what();
@@ -109,9 +109,9 @@ std::vector<Variant> everyKind() {
       samplePacket()};
 }
 
-TEST(DecodeRpcRequest, ReadsEveryVariantKindBackFromItsEncoding) {
+TEST(DecodeRequest, ReadsEveryVariantKindBackFromItsEncoding) {
   const std::vector<Variant> params = everyKind();
-  RpcDecoded decoded = decodeRpcRequest(encodeRpcRequest("17", "GetProduto", params));
+  RpcDecoded decoded = decodeRequest(encodeRequest("17", "GetProduto", params));
   ASSERT_TRUE(std::holds_alternative<RpcRequest>(decoded))
       << std::get<RpcRejected>(decoded).fault.what();
   const RpcRequest& request = std::get<RpcRequest>(decoded);
@@ -130,7 +130,7 @@ struct AcceptCase {
   size_t paramCount;
 };
 
-TEST(DecodeRpcRequest, AcceptsEveryIdFormAndOptionalParams) {
+TEST(DecodeRequest, AcceptsEveryIdFormAndOptionalParams) {
   const AcceptCase cases[] = {
       {R"({"jsonrpc":"2.0","id":1,"method":"M","params":[]})", "1", 0},
       {R"({"jsonrpc":"2.0","id":-12,"method":"M","params":[1]})", "-12", 1},
@@ -142,7 +142,7 @@ TEST(DecodeRpcRequest, AcceptsEveryIdFormAndOptionalParams) {
        "9", 2},
   };
   for (const AcceptCase& c : cases) {
-    RpcDecoded decoded = decodeRpcRequest(c.body);
+    RpcDecoded decoded = decodeRequest(c.body);
     ASSERT_TRUE(std::holds_alternative<RpcRequest>(decoded))
         << c.body << ": " << std::get<RpcRejected>(decoded).fault.what();
     const RpcRequest& request = std::get<RpcRequest>(decoded);
@@ -152,23 +152,33 @@ TEST(DecodeRpcRequest, AcceptsEveryIdFormAndOptionalParams) {
   }
 }
 
-TEST(DecodeRpcRequest, ErrorNamesTheRefusedParameter) {
+TEST(DecodeRequest, ErrorNamesTheRefusedParameter) {
   RpcDecoded decoded =
-      decodeRpcRequest(R"({"jsonrpc":"2.0","id":1,"method":"M","params":[1,2,{"$date":1,"x":2}]})");
+      decodeRequest(R"({"jsonrpc":"2.0","id":1,"method":"M","params":[1,2,{"$date":1,"x":2}]})");
   ASSERT_TRUE(std::holds_alternative<RpcRejected>(decoded));
   EXPECT_NE(std::string(std::get<RpcRejected>(decoded).fault.what()).find("parâmetro 2"),
             std::string::npos)
       << std::get<RpcRejected>(decoded).fault.what();
 }
 
-TEST(EncodeRpc, AnswersAreJsonWithTheRequestId) {
-  const std::string result = encodeRpcResult(R"("x")", Variant::array({Variant("ok"), 1}));
+TEST(DecodeRequest, ReadsTheClientsNumericId) {
+  const std::vector<Variant> params = everyKind();
+  RpcDecoded decoded = decodeRequest(encodeRequest(int64_t{41}, "GravaReceita", params));
+  ASSERT_TRUE(std::holds_alternative<RpcRequest>(decoded));
+  const auto& request = std::get<RpcRequest>(decoded);
+  EXPECT_EQ(request.id, "41");
+  EXPECT_EQ(request.method, "GravaReceita");
+  EXPECT_EQ(request.params, params);
+}
+
+TEST(EncodeAnswer, AnswersAreJsonWithTheRequestId) {
+  const std::string result = encodeResult(R"("x")", Variant::array({Variant("ok"), 1}));
   const platform::json::Value parsedResult = platform::json::parse(result);
   EXPECT_EQ(parsedResult.find("jsonrpc")->asString(), "2.0");
   EXPECT_EQ(parsedResult.find("id")->asString(), "x");
   EXPECT_EQ(parsedResult.find("result")->asArray().size(), 2u);
 
-  const std::string error = encodeRpcError("7", kMethodNotFound, "Método \"X\"\ndesconhecido");
+  const std::string error = encodeError("7", kMethodNotFound, "Método \"X\"\ndesconhecido");
   const platform::json::Value parsedError = platform::json::parse(error);
   EXPECT_EQ(parsedError.find("id")->asInt(), 7);
   EXPECT_EQ(parsedError.find("error")->find("code")->asInt(), kMethodNotFound);
@@ -176,5 +186,74 @@ TEST(EncodeRpc, AnswersAreJsonWithTheRequestId) {
   EXPECT_EQ(parsedError.find("result"), nullptr);
 }
 
+TEST(DecodeAnswer, ReadsBackWhatTheServerWrites) {
+  for (const Variant& value : everyKind()) {
+    const RpcAnswer answer = decodeAnswer(encodeResult("41", value), 41);
+    EXPECT_FALSE(answer.isError);
+    EXPECT_EQ(answer.result, value) << value.debugString();
+    EXPECT_EQ(answer.result.type(), value.type()) << value.debugString();
+  }
+  // An error is the call's even when the server could not read its id.
+  for (const char* id : {"41", "null", "40"}) {
+    const RpcAnswer error = decodeAnswer(encodeError(id, kNotAuthenticated, "Sessão inválida"), 41);
+    EXPECT_TRUE(error.isError) << id;
+    EXPECT_EQ(error.code, kNotAuthenticated) << id;
+    EXPECT_EQ(error.message, "Sessão inválida") << id;
+    EXPECT_TRUE(error.result.isNull()) << id;
+  }
+}
+
+TEST(DecodeAnswer, AnAnswerThatIsNotThisCallsIsUnreadable) {
+  struct Case {
+    const char* name;
+    const char* body;
+    const char* why;
+  };
+  const Case cases[] = {
+      {"Empty", "", "corpo vazio"},
+      {"Html", "<html>502 Bad Gateway</html>", "não é um objeto"},
+      {"Array", "[1]", "não é um objeto"},
+      {"Truncated", R"({"jsonrpc":"2.0","id":41,"result":[1,)", "JSON inválido"},
+      {"NoResult", R"({"jsonrpc":"2.0","id":41})", "sem resultado"},
+      {"OtherId", R"({"jsonrpc":"2.0","id":40,"result":1})", "outra chamada"},
+      {"NoId", R"({"jsonrpc":"2.0","result":1})", "outra chamada"},
+      {"BadResult", R"({"jsonrpc":"2.0","id":41,"result":{"a":1}})", "JSON inválido"},
+      {"ErrorWithoutMessage", R"({"jsonrpc":"2.0","id":41,"error":{"code":-32601}})",
+       "erro malformado"},
+      {"ErrorWithTextCode", R"({"jsonrpc":"2.0","id":41,"error":{"code":"x","message":"m"}})",
+       "erro malformado"},
+      {"ErrorWithFractionalCode", R"({"jsonrpc":"2.0","id":41,"error":{"code":1.5,"message":"m"}})",
+       "erro malformado"},
+  };
+  for (const Case& c : cases) {
+    try {
+      decodeAnswer(c.body, 41);
+      ADD_FAILURE() << c.name << ": accepted";
+    } catch (const UnreadableAnswer& e) {
+      EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << c.name << ": " << e.what();
+    }
+  }
+}
+
+TEST(ErrorObject, ReadsBackWhatTheServerWritesAndNothingElse) {
+  int code = 0;
+  EXPECT_EQ(
+      errorMessageOf(encodeErrorObject(kNotAuthenticated, "Operador ou senha inválidos"), code),
+      "Operador ou senha inválidos");
+  EXPECT_EQ(code, kNotAuthenticated);
+  EXPECT_EQ(
+      errorMessageOf(R"({"error":{"code":-32001,"message":"Operador ou senha inválidos"}})", code),
+      "Operador ou senha inválidos");
+  // An envelope's error reads the same.
+  code = 0;
+  EXPECT_EQ(errorMessageOf(encodeError("null", kRequestTooLarge, "grande"), code), "grande");
+  EXPECT_EQ(code, kRequestTooLarge);
+  for (const char* body : {"not json", R"({"error":"x"})", "[]", R"({"error":{"code":1}})"}) {
+    code = 7;
+    EXPECT_EQ(errorMessageOf(body, code), "") << body;
+    EXPECT_EQ(code, 7) << body;
+  }
+}
+
 }  // namespace
-}  // namespace server
+}  // namespace wire

@@ -1,16 +1,17 @@
-#include "desktop/shell/shell_options.h"
+#include "host/cli_options.h"
 
 #include <gtest/gtest.h>
 
+#include "host/shell_session.h"
 #include "platform/date.h"
 
-namespace desktop {
+namespace host {
 namespace {
 
 const double kToday = platform::encodeDate(2026, 4, 15);
 
-TEST(ShellOptions, DefaultsAreTheDemoBranchServiceAndTheCurrentMonth) {
-  const ShellOptions options = parseShellOptions({}, kToday);
+TEST(WindowOptions, DefaultsAreTheDemoBranchServiceAndTheCurrentMonth) {
+  const WindowOptions options = parseWindowOptions({}, kToday);
   EXPECT_FALSE(options.server);
   EXPECT_EQ(options.branch, "0001");
   EXPECT_EQ(options.service, "00001");
@@ -31,33 +32,33 @@ TEST(ShellOptions, DefaultsAreTheDemoBranchServiceAndTheCurrentMonth) {
   EXPECT_FALSE(values[7].toBool());
 }
 
-TEST(ShellOptions, EveryOptionIsRead) {
-  const ShellOptions options = parseShellOptions({"--server",
-                                                  "http://10.0.0.5:8080",
-                                                  "--operator=filial",
-                                                  "--password",
-                                                  "x",
-                                                  "--db",
-                                                  "/tmp/a.db",
-                                                  "--branch",
-                                                  "0002",
-                                                  "--service",
-                                                  "00003",
-                                                  "--month",
-                                                  "2025-12",
-                                                  "--cost-mode",
-                                                  "6",
-                                                  "--calc-mode=2",
-                                                  "--cost-branch",
-                                                  "0001",
-                                                  "--fixed-cost-date",
-                                                  "2025-11-30",
-                                                  "--screenshot",
-                                                  "out.png",
-                                                  "--page",
-                                                  "Matéria Prima",
-                                                  "--panel"},
-                                                 kToday);
+TEST(WindowOptions, EveryOptionIsRead) {
+  const WindowOptions options = parseWindowOptions({"--server",
+                                                    "http://10.0.0.5:8080",
+                                                    "--operator=filial",
+                                                    "--password",
+                                                    "x",
+                                                    "--db",
+                                                    "/tmp/a.db",
+                                                    "--branch",
+                                                    "0002",
+                                                    "--service",
+                                                    "00003",
+                                                    "--month",
+                                                    "2025-12",
+                                                    "--cost-mode",
+                                                    "6",
+                                                    "--calc-mode=2",
+                                                    "--cost-branch",
+                                                    "0001",
+                                                    "--fixed-cost-date",
+                                                    "2025-11-30",
+                                                    "--screenshot",
+                                                    "out.png",
+                                                    "--page",
+                                                    "Matéria Prima",
+                                                    "--panel"},
+                                                   kToday);
   ASSERT_TRUE(options.server);
   EXPECT_EQ(options.server->host, "10.0.0.5");
   EXPECT_EQ(options.server->port, 8080);
@@ -78,7 +79,7 @@ TEST(ShellOptions, EveryOptionIsRead) {
   EXPECT_TRUE(values[7].toBool());
 }
 
-TEST(ShellOptions, BadCommandLinesAreRefusedWithAReason) {
+TEST(WindowOptions, BadCommandLinesAreRefusedWithAReason) {
   const struct {
     std::vector<std::string> args;
     const char* message;
@@ -99,18 +100,18 @@ TEST(ShellOptions, BadCommandLinesAreRefusedWithAReason) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
     try {
-      parseShellOptions(c.args, kToday);
+      parseWindowOptions(c.args, kToday);
       ADD_FAILURE() << "accepted";
-    } catch (const host::UsageError& error) {
+    } catch (const UsageError& error) {
       EXPECT_STREQ(error.what(), c.message);
     }
   }
 }
 
-TEST(ShellOptions, HelpNeedsNothingElse) {
-  EXPECT_TRUE(parseShellOptions({"--help"}, kToday).help);
-  EXPECT_NE(shellUsage().find("--screenshot FILE"), std::string::npos);
+TEST(WindowOptions, HelpNeedsNothingElse) {
+  EXPECT_TRUE(parseWindowOptions({"--help"}, kToday).help);
+  EXPECT_NE(windowUsage().find("--screenshot FILE"), std::string::npos);
 }
 
 }  // namespace
-}  // namespace desktop
+}  // namespace host

@@ -1,0 +1,24 @@
+// The command line of `menucost-server`.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "server/app/server_app.h"
+
+namespace server {
+
+struct ServerCommandOptions : ServerOptions {
+  bool help = false;
+  int port = 8080;
+  std::string bindAddress = "127.0.0.1";
+};
+
+// Parses the arguments after the program name. Options take their value as the next argument or
+// after '='. Errors: platform::UsageError for an unknown or repeated option, a missing or bad
+// value, a missing --db, --scale or --demo-date without --demo, a scale outside 1..1000 or a port
+// outside 0..65535. --help alone is enough.
+ServerCommandOptions parseServerOptions(const std::vector<std::string>& args);
+std::string serverUsage();
+
+}  // namespace server
