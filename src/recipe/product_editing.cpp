@@ -121,9 +121,12 @@ void Recipe::dtsProdutoStateChange(platform::DataSource&) {
   const int code = Consiste::IndiceCol(*dbgPrato, "CDARVPROD");
   if (code < 0) return;
   platform::ui::Column& column = dbgPrato->column(code);
+  const bool inserting = cdsProduto.state() == DataSetState::Insert;
   column.setButtonStyle(platform::ui::ColumnButtonStyle::Auto);
-  if (cdsProduto.state() == DataSetState::Insert)
-    column.setButtonStyle(platform::ui::ColumnButtonStyle::Ellipsis);
+  if (inserting) column.setButtonStyle(platform::ui::ColumnButtonStyle::Ellipsis);
+  // The code of a stored row is never retyped: the cell takes no editor, whatever the toolkit's
+  // other ways into it (a paste with the mouse, F2).
+  column.setReadOnly(!inserting);
 }
 
 void Recipe::focusProductCell(const char* field) {

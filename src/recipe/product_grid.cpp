@@ -39,9 +39,8 @@ void Recipe::dbgPratoKeyDown(Key& key, ShiftState shift) {
              screen_.page(screen::Page::MatPrima).showing() &&
              selectedField(*dbgPrato) == "CDARVPROD" && inserting) {
     key = kNoKey;
-    dbgPrato->setEditorMode(true);
-    dbgPrato->setEditorText(remote::clipboard().text());
-    cdsProdutoCDARVPROD->setAsString(dbgPrato->editorText());
+    if (dbgPrato->showEditor() && dbgPrato->changeEditorText(remote::clipboard().text()))
+      dbgPrato->commitEditor();
   }
 }
 

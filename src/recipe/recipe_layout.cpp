@@ -54,6 +54,9 @@ void Recipe::buildControls() {
               {"CustoPercDia", "", kDefault, L, R},
               {"Safra", "Safra", 30, L, R},
               {"PercSafra", "", 80, R, R}});
+  // The diners are the one dish value the user edits.
+  for (const char* shown : {"NMPRATO", "CONT"})
+    dbgCardapio->column(dbgCardapio->columnIndexOf(shown)).setReadOnly(true);
 
   panNavigator = &form.create<Panel>("panNavigator", &dishPanel);
   panNavigator->setAlign(Align::Bottom);
@@ -111,6 +114,11 @@ void Recipe::buildControls() {
               {"Safra", "Safra", 30, L, L},
               {"percDia", "Per Capita Dia", 73, L, R},
               {"custoPercDia", "Custo Per Capita Dia", 108, L, R}});
+  // Only the per capita of any row and the code of a new row take input (the code column
+  // follows the dataset's state).
+  for (const char* shown :
+       {"CDARVPROD", "NMPRODUTO", "SGUNIDRECE", "QTDEBRUTA", "CUSTOPRODANT", "CUSTOPROD"})
+    dbgPrato->column(dbgPrato->columnIndexOf(shown)).setReadOnly(true);
 }
 
 void Recipe::buildPopupMenu() {

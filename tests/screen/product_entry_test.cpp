@@ -184,29 +184,31 @@ TEST_F(ProductEntryTest, OnlyThePerCapitaAndANewRowsCodeTakeCharacters) {
           ASSERT_TRUE(insertRow(f, d));
         }
         const Variant before = f.recipe.cdsProduto.fieldByName(c.field).value();
-        std::string kept;
-        d.dispatch([&] {
-          grid.setFocus();
-          grid.setSelectedIndex(grid.columnIndexOf(c.field));  // no cell exit
-          for (char ch : std::string("1a,"))
-            if (grid.owner().keyPress(static_cast<char32_t>(ch)) != 0) kept += ch;
-        });
-        EXPECT_EQ(kept, (newRow ? c.inNewRow : c.inBrowsedRow) ? "1a," : "") << newRow;
+        ASSERT_TRUE(d.dispatch([&] { grid.setSelectedIndex(grid.columnIndexOf(c.field)); }));
+        ASSERT_TRUE(d.type(grid, "1a,"));
+        const bool takes = newRow ? c.inNewRow : c.inBrowsedRow;
+        EXPECT_EQ(grid.editorMode(), takes) << newRow;
+        if (takes) {
+          EXPECT_EQ(grid.editorText(), "1a,");
+        }
         EXPECT_EQ(f.recipe.cdsProduto.fieldByName(c.field).value(), before);
-        d.dispatch([&] { f.recipe.discardPendingChanges(); });
+        d.dispatch([&] {
+          grid.hideEditor();
+          f.recipe.discardPendingChanges();
+        });
       }
     }
     // The dish grid takes characters in its diners column only.
     DBGrid& dishes = *f.recipe.dbgCardapio;
     for (int i = 0; i < dishes.columnCount(); ++i) {
       const std::string field = dishes.column(i).fieldName();
-      char32_t left = 0;
+      ASSERT_TRUE(d.dispatch([&] { dishes.setSelectedIndex(i); }));
+      ASSERT_TRUE(d.type(dishes, "7"));
+      EXPECT_EQ(dishes.editorMode(), field == "COMENSPRATO") << field;
       d.dispatch([&] {
-        dishes.setFocus();
-        dishes.setSelectedIndex(i);
-        left = dishes.owner().keyPress(U'7');
+        dishes.hideEditor();
+        f.recipe.discardPendingChanges();
       });
-      EXPECT_EQ(left != 0, field == "COMENSPRATO") << field;
     }
     EXPECT_EQ(f.recipe.cdsCardapio.changeCount(), 0);
   });
@@ -226,14 +228,14 @@ TEST_F(ProductEntryTest, GridKeysEditOnlyWhatTheRulesLet) {
         {VK_BACK, ssNone, true, true},   {VK_DELETE, ssNone, true, true},
         {VK_BACK, ssShift, false, true},  // with a modifier the rule does not apply
     };
-    Key left = kNoKey;
+    bool left = false;
     for (const auto& c : kCases) {
       SCOPED_TRACE(std::to_string(c.key) + (c.newRow ? " new row" : ""));
       if (c.newRow) {
         ASSERT_TRUE(insertRow(f, d));
       }
       ASSERT_TRUE(key(d, grid, c.key, c.shift, &left));
-      EXPECT_EQ(left != kNoKey, c.leftForTheGrid);
+      EXPECT_EQ(left, c.leftForTheGrid);
       d.dispatch([&] { f.recipe.discardPendingChanges(); });
     }
     // Ctrl+Delete is the menu's: it deletes through the rules (here refused by the user),
@@ -241,12 +243,12 @@ TEST_F(ProductEntryTest, GridKeysEditOnlyWhatTheRulesLet) {
     host->dialogs.answer(platform::mrNo);
     EXPECT_FALSE(key(d, grid, VK_DELETE, ssCtrl));
     EXPECT_EQ(f.recipe.cdsProduto.recordCount(), 2);
-    left = VK_DELETE;
-    d.dispatch([&] { f.recipe.dbgPratoKeyDown(left, ssCtrl); });
-    EXPECT_EQ(left, kNoKey);
+    Key ctrlDelete = VK_DELETE;
+    d.dispatch([&] { f.recipe.dbgPratoKeyDown(ctrlDelete, ssCtrl); });
+    EXPECT_EQ(ctrlDelete, kNoKey);
     // Alt+PgUp gives the dish grid the focus.
     ASSERT_TRUE(key(d, grid, VK_PRIOR, ssAlt, &left));
-    EXPECT_EQ(left, kNoKey);
+    EXPECT_FALSE(left);
     EXPECT_TRUE(f.recipe.dbgCardapio->focused());
   });
   EXPECT_EQ(dialogsShown(), std::vector<std::string>{"Confirma exclusão?"});
@@ -257,15 +259,15 @@ TEST_F(ProductEntryTest, PasteFillsOnlyANewRowsCode) {
   openOn(march(4), [&](TfrmAnaCustRevRec& f, Driver& d) {
     DBGrid& grid = *f.recipe.dbgPrato;
     // Browsing: the key goes on to the grid and the code stays.
-    Key left = kNoKey;
+    bool left = false;
     ASSERT_TRUE(moveToColumn(d, grid, "CDARVPROD"));
     ASSERT_TRUE(key(d, grid, keyOf('V'), ssCtrl, &left));
-    EXPECT_EQ(left, keyOf('V'));
+    EXPECT_TRUE(left);
     EXPECT_EQ(text(f, "CDARVPROD"), "01.01.001.0001");
 
     ASSERT_TRUE(insertRow(f, d));
     ASSERT_TRUE(key(d, grid, keyOf('V'), ssCtrl, &left));
-    EXPECT_EQ(left, kNoKey);
+    EXPECT_FALSE(left);
     EXPECT_EQ(grid.editorText(), "01060010001");
     EXPECT_EQ(text(f, "CDARVPROD"), "01060010001");
     // Leaving the cell checks the pasted code and writes it as the picture does.
@@ -291,7 +293,7 @@ TEST_F(ProductEntryTest, TheSearchButtonShowsOnlyForANewRowAndFillsItsCode) {
 
     ASSERT_TRUE(d.dispatch([&] { grid.setSelectedIndex(grid.columnIndexOf("CDARVPROD")); }));
     host->search.chooseTyped("0106001");
-    ASSERT_TRUE(d.dispatch([&] { grid.editButtonClick(); }));
+    ASSERT_TRUE(d.pressEditButton(grid));
     EXPECT_EQ(server.log->last("getPesqProd"), (std::vector<Variant>{Variant("4"), Variant("")}));
     ASSERT_EQ(host->search.shown().size(), 1u);
     const ScriptedSearch::Shown& shown = host->search.shown()[0];
@@ -308,7 +310,7 @@ TEST_F(ProductEntryTest, TheSearchButtonShowsOnlyForANewRowAndFillsItsCode) {
 
     // Cancelled: the row stays as it was.
     host->search.cancel();
-    ASSERT_TRUE(d.dispatch([&] { grid.editButtonClick(); }));
+    ASSERT_TRUE(d.pressEditButton(grid));
     EXPECT_EQ(text(f, "CDARVPROD"), "01.06.001.0001");
     EXPECT_EQ(server.log->count("VerifProd"), 1);
     d.dispatch([&] { f.recipe.discardPendingChanges(); });
@@ -323,7 +325,7 @@ TEST_F(ProductEntryTest, TheSearchWithComplementsFillsTheCodeForTheCellExitToChe
     DBGrid& grid = *f.recipe.dbgPrato;
     ASSERT_TRUE(insertRow(f, d));
     host->search.chooseCode("01.06.001.0002");
-    ASSERT_TRUE(d.dispatch([&] { grid.editButtonClick(); }));
+    ASSERT_TRUE(d.pressEditButton(grid));
     const ScriptedSearch::Shown& shown = host->search.shown().at(0);
     EXPECT_EQ(shown.caption, "Produto|P_NCad");
     EXPECT_EQ(shown.visibleFields,
@@ -342,7 +344,7 @@ TEST_F(ProductEntryTest, AFailedProductListEndsTheSearchWithTheServersText) {
   openOn(march(4), [&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(insertRow(f, d));
     (*server.script)["getPesqProd"] = [](const auto&) { return Variant("Sem acesso ao cadastro"); };
-    EXPECT_FALSE(d.dispatch([&] { f.recipe.dbgPrato->editButtonClick(); }));
+    EXPECT_FALSE(d.pressEditButton(*f.recipe.dbgPrato));
     EXPECT_TRUE(host->search.shown().empty());
     EXPECT_TRUE(f.recipe.cdsProduto.fieldByName("CDARVPROD").isNull());
     d.dispatch([&] { f.recipe.discardPendingChanges(); });

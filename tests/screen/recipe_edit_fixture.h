@@ -83,21 +83,23 @@ class RecipeEditTest : public ::testing::Test {
   // Opens the screen on "Matéria Prima" at `day` and runs `steps`; the user then closes it.
   // Returns the errors shown by dispatched events.
   std::vector<std::string> openOn(double day, ScriptedModal::Steps steps);
+
+  // The user types `text` into the cell of `field` (the cell is selected first: the cell exit
+  // of the previous one runs) and presses Enter. False when an event raised (refusals too).
+  bool typeInto(Driver& d, platform::ui::DBGrid& grid, const std::string& field,
+                const std::string& text) {
+    return d.typeIntoCell(grid, field, text);
+  }
+  // A key pressed in `grid` through the form's key path; false when the event raised. `left`
+  // tells whether the handlers left it for the grid's own handling.
+  bool key(Driver& d, platform::ui::DBGrid& grid, platform::ui::Key key,
+           platform::ui::ShiftState shift = {}, bool* left = nullptr, char32_t typed = 0);
+  // The user moves the grid to the cell of another column (the cell exit runs).
+  bool moveToColumn(Driver& d, platform::ui::DBGrid& grid, const std::string& field) {
+    return d.selectCell(grid, field);
+  }
   // Moves the dish list to the dish named `name` of the day.
   static bool gotoDish(Driver& d, screen::TfrmAnaCustRevRec& f, const std::string& name);
-
-  // What the user typed into a cell, as a grid's editor takes it: each character goes through
-  // the form's key path; the characters left reach the editor, which opens the row for editing
-  // (its dataset's edit) and writes the text. Returns false when the event raised (refusals
-  // included); `kept` gets the characters that reached the editor.
-  bool typeInto(Driver& d, platform::ui::DBGrid& grid, const std::string& field,
-                const std::string& text, std::string* kept = nullptr);
-  // A key pressed while `grid` has the focus; returns false when the event raised. `left` gets
-  // the key the handlers left for the grid itself (kNoKey when consumed).
-  bool key(Driver& d, platform::ui::DBGrid& grid, platform::ui::Key key,
-           platform::ui::ShiftState shift = {}, platform::ui::Key* left = nullptr);
-  // The user moves the grid to another column (its cell exit runs).
-  bool moveToColumn(Driver& d, platform::ui::DBGrid& grid, const std::string& field);
 
   // Every text shown to the user: errors and dialogs, in the order of each kind.
   std::vector<std::string> errorsShown() const { return host->errors.texts(); }
@@ -235,33 +237,12 @@ inline std::vector<std::string> RecipeEditTest::openOn(double day, ScriptedModal
   return host->modal.errors;
 }
 
-inline bool RecipeEditTest::typeInto(Driver& d, platform::ui::DBGrid& grid,
-                                     const std::string& field, const std::string& text,
-                                     std::string* kept) {
-  if (kept != nullptr) kept->clear();
-  return d.dispatch([&] {
-    if (!grid.focused() && !grid.setFocus()) throw std::logic_error(grid.name() + " disabled");
-    const int index = grid.columnIndexOf(field);
-    if (!grid.selectColumn(index)) throw std::logic_error("column refused");
-    std::string typed;
-    for (char c : text) {
-      const char32_t left = grid.owner().keyPress(static_cast<char32_t>(c));
-      if (left != 0) typed += static_cast<char>(left);
-    }
-    if (kept != nullptr) *kept = typed;
-    if (typed.empty()) return;
-    platform::ClientDataSet& ds = *grid.dataSource()->dataSet();
-    if (ds.state() == platform::DataSetState::Browse) ds.edit();
-    ds.fieldByName(field).setAsString(typed);
-  });
-}
-
 inline bool RecipeEditTest::key(Driver& d, platform::ui::DBGrid& grid, platform::ui::Key key,
-                                platform::ui::ShiftState shift, platform::ui::Key* left) {
-  if (left != nullptr) *left = platform::ui::kNoKey;
+                                platform::ui::ShiftState shift, bool* left, char32_t typed) {
+  if (left != nullptr) *left = false;
+  if (!d.focus(grid)) return false;
   return d.dispatch([&] {
-    if (!grid.focused() && !grid.setFocus()) throw std::logic_error(grid.name() + " disabled");
-    const platform::ui::Key remaining = grid.owner().keyDown(key, shift);
+    const bool remaining = grid.owner().pressKey(key, shift, typed);
     if (left != nullptr) *left = remaining;
   });
 }
@@ -271,13 +252,6 @@ inline bool RecipeEditTest::gotoDish(Driver& d, screen::TfrmAnaCustRevRec& f,
   return d.dispatch([&] {
     if (!f.recipe.cdsCardapio.locate("NMPRATO", platform::Variant(name)))
       throw std::logic_error("no dish " + name);
-  });
-}
-
-inline bool RecipeEditTest::moveToColumn(Driver& d, platform::ui::DBGrid& grid,
-                                         const std::string& field) {
-  return d.dispatch([&] {
-    if (!grid.selectColumn(grid.columnIndexOf(field))) throw std::logic_error("column refused");
   });
 }
 
