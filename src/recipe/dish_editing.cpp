@@ -99,9 +99,10 @@ void Recipe::sendPendingDiners() {
       failure = std::current_exception();
       break;
     }
+    // A refused row does not hold back the others; the first refusal is the one shown.
     if (result.isText() && !Consiste::EmptyString(result.toString())) {
-      refusal = result;
-      break;
+      if (!refusal) refusal = result;
+      continue;
     }
     change.accepted = true;
   }

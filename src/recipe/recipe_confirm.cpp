@@ -46,8 +46,7 @@ void Recipe::sbtConfirmaClick() {
         fieldText(cdsCardapio, "CDFILAUXPRAT"), fieldText(cdsCardapio, "CDPRATO"),
         Variant::date(Consiste::PriDiaMes(ctx.referenceDate)), ctx.costBranch);
     if (!result.isArray() || result.size() < 2)
-      throw std::runtime_error("Resposta inesperada do servidor ao gravar a receita: " +
-                               result.debugString());
+      throw std::runtime_error("Resposta inesperada do servidor ao gravar a receita.");
     if (result[0].isText() && result[0].toString().empty()) {
       cdsProduto.mergeChangeLog();
       cdsProduto.setData(result[1]);
