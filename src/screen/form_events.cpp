@@ -9,27 +9,6 @@ using namespace platform::ui;
 
 namespace {
 
-// The data-moving part of a navigator: the buttons the screen shows only move the cursor.
-void moveCursor(ClientDataSet& ds, NavigateButton button) {
-  if (!ds.active()) return;
-  switch (button) {
-    case NavigateButton::First:
-      ds.first();
-      break;
-    case NavigateButton::Prior:
-      ds.prior();
-      break;
-    case NavigateButton::Next:
-      ds.next();
-      break;
-    case NavigateButton::Last:
-      ds.last();
-      break;
-    default:
-      break;
-  }
-}
-
 // Adapters from a subsystem's handler to the component's event signature.
 template <class S>
 auto dataSetEvent(S& subsystem, void (S::*handler)(ClientDataSet&)) {
@@ -100,7 +79,6 @@ void TfrmAnaCustRevRec::wireEvents() {
   trabCusto.fieldByName("DTDATA").onGetText =
       getText(cost, &CostAnalysis::cdsTrabCustoDTDATAGetText);
   cost.dbgTrabCusto->onDrawColumnCell = drawCell(cost, &CostAnalysis::dbgTrabCustoDrawColumnCell);
-  cost.dbnCusto->action = [&trabCusto](NavigateButton b) { moveCursor(trabCusto, b); };
   cost.dbnCusto->onClick = [this](NavigateButton b) { cost.dbnCustoClick(b); };
   for (DBEdit* box : {cost.dbeVrTotPerc, cost.dbeVrCustoMedio}) {
     box->onKeyDown = [this](Key& key, ShiftState shift) { cost.dbeVrTotPercKeyDown(key, shift); };
@@ -113,7 +91,6 @@ void TfrmAnaCustRevRec::wireEvents() {
   recipe.dtsCardapio.onDataChange = [this](platform::DataSource& sender, const Field* field) {
     recipe.dtsCardapioDataChange(sender, field);
   };
-  recipe.dbnPadrao->action = [this](NavigateButton b) { moveCursor(recipe.cdsCardapio, b); };
   recipe.dbnPadrao->onClick = [this](NavigateButton b) { recipe.dbnPadraoClick(b); };
   recipe.cdsCardapio.beforeInsert = dataSetEvent(recipe, &Recipe::cdsCardapioBeforeInsert);
   recipe.cdsCardapio.beforeDelete = dataSetEvent(recipe, &Recipe::cdsCardapioBeforeDelete);

@@ -269,7 +269,7 @@ TEST_F(E2ETest, RecalculationKeepsTheDayAndDish) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
     ASSERT_TRUE(d.gotoDay(kApril1 + 22));
-    ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsCardapio.last(); }));
+    ASSERT_TRUE(d.selectRow(*f.recipe.dbgCardapio, f.recipe.cdsCardapio.recordCount() - 1));
     const std::string dish = f.recipe.cdsCardapio.fieldByName("CDPRATO").asString();
     f.ctx.recipeChanged = true;
     f.Habilita(true);

@@ -92,7 +92,7 @@ TEST_F(ScreenTest, RealizedPageShowsRealizedValuesOfClosedDaysOnly) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       d.press(f.sbtCustos);
       d.selectPage(f.tshRealizado);
-      if (c.realizedRow == 2) d.dispatch([&] { f.realized.cdsRealizado.next(); });
+      if (c.realizedRow == 2) d.pressKey(*f.realized.dbgRealizado, platform::ui::VK_DOWN);
       // The daily cost table follows the realized day.
       EXPECT_DOUBLE_EQ(f.selectedDay(), march(1 + c.realizedRow));
       const double cost = c.realizedRow == 1 ? 110.5 : 140.25;

@@ -78,7 +78,7 @@ TEST_F(ScreenTest, ProductCostsAndSeasonDigitsFollowTheMonthOfBlockDate) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       d.selectSubPage(f.tshMatPrima);
       d.gotoDay(march(4));
-      ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsCardapio.last(); }));
+      ASSERT_TRUE(d.selectRow(*f.recipe.dbgCardapio, f.recipe.cdsCardapio.recordCount() - 1));
       ASSERT_EQ(f.recipe.cdsProduto.recordCount(), 1);
       EXPECT_EQ(f.recipe.cdsProduto.fieldByName("Safra").value(), c.safra) << c.seasons;
       EXPECT_EQ(!f.recipe.cdsProduto.fieldByName("CustoSafr2").isNull(), c.safr2) << c.seasons;
@@ -120,7 +120,7 @@ TEST_F(ScreenTest, ConsumptionSubPageSendsTheDayTypeAndLoadsTheThreeLists) {
               (std::vector<Variant>{Variant("N"), Variant("S")}));
     EXPECT_EQ(f.consumption.cdsConsServ.recordCount(), 2);  // the items of the first type
     EXPECT_EQ(f.consumption.dbgConsPerc->column(2).title(), "Per Capita");
-    ASSERT_TRUE(d.dispatch([&] { f.consumption.cdsConsumo.next(); }));
+    ASSERT_TRUE(d.pressKey(*f.consumption.dbgTipoCons, platform::ui::VK_DOWN));
     EXPECT_EQ(f.consumption.dbgConsPerc->column(2).title(), "Fixo");
     EXPECT_EQ(column(f.consumption.cdsConsServ, "QtdeTotal"), std::vector<Variant>{Variant(13.0)});
   });

@@ -83,7 +83,7 @@ TEST_F(ScreenTest, DishAndProductGridsWarnOnlyInABranchModule) {
           ASSERT_TRUE(d.selectSubPage(f.tshMatPrima));
           ASSERT_TRUE(d.gotoDay(march(c.day)));
           if (c.lastDish) {
-            ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsCardapio.last(); }));
+            ASSERT_TRUE(d.selectRow(*f.recipe.dbgCardapio, f.recipe.cdsCardapio.recordCount() - 1));
           }
           const std::string field = c.grid == Grid::Dishes ? "CustoPrato" : "CUSTOPROD";
           const RecordingCanvas canvas = paint(f, c.grid, field, c.selected);
@@ -123,7 +123,7 @@ TEST_F(ScreenTest, NamesAreLeftAlignedAndSeasonColumnsShowTheirColour) {
       EXPECT_EQ(product.calls().back().brush, Color::fromNumber(255));
     }
     // The second product is off season (digit 3): NRCORENTRSAF.
-    ASSERT_TRUE(d.dispatch([&] { f.recipe.cdsProduto.last(); }));
+    ASSERT_TRUE(d.selectRow(*f.recipe.dbgPrato, f.recipe.cdsProduto.recordCount() - 1));
     EXPECT_EQ(paint(f, Grid::Products, "Safra", false).calls().back().brush,
               Color::fromNumber(16711680));
   });
@@ -152,7 +152,7 @@ TEST_F(ScreenTest, ConsumptionGridsWarnOnOutdatedCostsInABranchModule) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       ASSERT_TRUE(d.selectSubPage(f.tshConsumoServico));
       if (c.fixedType) {
-        ASSERT_TRUE(d.dispatch([&] { f.consumption.cdsConsumo.last(); }));
+        ASSERT_TRUE(d.selectRow(*f.consumption.dbgTipoCons, f.consumption.cdsConsumo.recordCount() - 1));
       }
       const RecordingCanvas canvas = paint(f, c.grid, c.field, c.selected);
       const auto* text = canvas.lastText();

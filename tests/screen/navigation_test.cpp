@@ -20,7 +20,7 @@ TEST_F(ScreenTest, RealizedCostsAreFetchedOnceAndTheirItemsOnce) {
               (std::vector<std::string>{"show 6 Calculando custos realizados...", "hide"}));
     EXPECT_EQ(f.realized.cdsItemReti.filter(), "DTCARDAPIO = '02/03/2026'");
     EXPECT_EQ(f.realized.cdsItemReti.recordCount(), 1);
-    d.dispatch([&] { f.realized.cdsRealizado.next(); });
+    d.pressKey(*f.realized.dbgRealizado, platform::ui::VK_DOWN);
     EXPECT_EQ(f.realized.cdsItemReti.filter(), "DTCARDAPIO = '03/03/2026'");
     d.selectPage(f.tshPlanejado);
     d.selectPage(f.tshRealizado);

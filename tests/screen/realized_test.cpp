@@ -56,7 +56,7 @@ TEST_F(ScreenTest, MovingRealizedDaysElsewhereLoadsNothing) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
     d.press(f.sbtCustos);  // loads the realized days for the panel
     ASSERT_TRUE(f.realized.cdsRealizado.active());
-    d.dispatch([&] { f.realized.cdsRealizado.next(); });
+    d.pressKey(*f.realized.dbgRealizado, platform::ui::VK_DOWN);
     EXPECT_FALSE(f.realized.cdsItemReti.active());
     EXPECT_DOUBLE_EQ(f.selectedDay(), march(2));
   });

@@ -24,7 +24,7 @@ TEST_F(RecalculationTest, KeepsTheDayAndDishAndRebuildsPlannedVersusRealized) {
     d.selectPage(f.tshPlanejado);
     d.selectSubPage(f.tshMatPrima);
     d.gotoDay(march(4));
-    d.dispatch([&] { f.recipe.cdsCardapio.last(); });
+    d.selectRow(*f.recipe.dbgCardapio, f.recipe.cdsCardapio.recordCount() - 1);
     markChanged(f);
     // The saved change made 05/03 dearer.
     server.days[3].material = 260;
