@@ -35,9 +35,10 @@ void Recipe::dbgPratoKeyDown(Key& key, ShiftState shift) {
   } else if (key == VK_DELETE && shift == ssCtrl) {
     // Deleting a row is the menu's shortcut, never the grid's own.
     key = kNoKey;
-  } else if (key == keyOf('V') && shift == ssCtrl &&
+  } else if (key == keyOf('V') && shift == ssCtrl && remote::hostServices().clipboard != nullptr &&
              screen_.page(screen::Page::MatPrima).showing() &&
              selectedField(*dbgPrato) == "CDARVPROD" && inserting) {
+    // Without the host's clipboard the toolkit's own paste stays in force.
     key = kNoKey;
     if (dbgPrato->showEditor() && dbgPrato->changeEditorText(remote::clipboard().text()))
       dbgPrato->commitEditor();

@@ -184,6 +184,9 @@ TEST_F(ScreenWindowTest, AConfirmationAnsweredNoChangesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.answer);
     const auto errors = open([&](FormWindow& window, TfrmAnaCustRevRec& form) {
+      // Only an open day's recipes take changes: 17/04, after the demo's processing date.
+      platform::ui::runUserEvent(
+          [&form] { form.cost.cdsTrabCusto.locate("DTDATA", platform::Variant::date(46129)); });
       ASSERT_TRUE(showPage(*form.tshMatPrima));
       GridView* view = window.renderer().gridView(*form.recipe.dbgPrato);
       ASSERT_NE(view, nullptr);
