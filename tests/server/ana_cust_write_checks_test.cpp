@@ -78,172 +78,184 @@ class WriteChecksTest : public WritesTest {
   DataPacket day09_;
 };
 
-// A chain of `n` changes of one per capita, each starting where the last one left it.
-DataPacket chainOfChanges(const DataPacket& day16, int n) {
-  Delta delta(day16);
-  for (int i = 0; i < n; ++i)
-    delta.modify("1001", "1001", 0.1 + 0.001 * (i + 1), 0.1 + 0.001 * i);
-  return delta.packet();
-}
+// The saves the tables below vary, each with its operator, recipe kind and refused product.
+enum class Base {
+  Modify,      // P/1001 ARROZ to 0.2, standard recipe
+  Insert,      // CHUCHU's row in 0001/L00011 becomes BATATA at 0.05, per-service recipe
+  Delete,      // CHUCHU out of 0001/L00011
+  ClosedDish,  // SOPA's FEIJAO to 0.2: P/2001 is only on the closed day's menu
+  Chain,       // ARROZ changed `chain` times in one save, each change from the last one's value
+  Local,       // BATATA of P/3001 to 0.25, local recipe
+  Mixed,       // P/1001: ARROZ to 0.15, BATATA in at 0.04, VAGEM out
+};
+
+struct Save {
+  Base base = Base::Modify;
+  // Fields of the changed row (of the original row for Delete) and their values.
+  std::vector<std::pair<const char*, Variant>> fields = {};
+  int chain = 0;
+  int arg = -1;  // an argument replaced by argValue
+  Variant argValue = {};
+  const char* setup = "";  // SQL run before the save
+
+  DataPacket delta(const DataPacket& day16, const DataPacket& day09) const {
+    Delta d(base == Base::ClosedDish ? day09 : day16);
+    switch (base) {
+      case Base::Modify:
+        d.modify("1001", "1001", 0.2);
+        break;
+      case Base::Insert:
+        d.insert("L00011", "1007", "1003", "02.01.001.0001", 0.05);
+        break;
+      case Base::Delete:
+        d.remove("L00011", "1007");
+        break;
+      case Base::ClosedDish:
+        d.modify("2001", "1002", 0.2);
+        break;
+      case Base::Chain:
+        for (int i = 0; i < chain; ++i)
+          d.modify("1001", "1001", 0.1 + 0.001 * (i + 1), 0.1 + 0.001 * i);
+        break;
+      case Base::Local:
+        d.modify("3001", "1003", 0.25);
+        break;
+      case Base::Mixed:
+        d.modify("1001", "1001", 0.15)
+            .insert("1001", "1001", "1003", "02.01.001.0001", 0.04)
+            .remove("1001", "1010");
+        break;
+    }
+    for (const auto& [field, value] : fields) {
+      if (base == Base::Delete) {
+        d.setOriginal(field, value);
+      } else {
+        d.set(field, value);
+      }
+    }
+    return d.packet();
+  }
+  bool perService() const { return base == Base::Insert || base == Base::Delete; }
+  const char* op() const { return perService() || base == Base::Local ? "filial" : "analista"; }
+  const char* kind() const { return perService() ? "S" : base == Base::Local ? "L" : "P"; }
+};
+
+// Tree codes of the products the saves refuse.
+const char* const kArroz = "01.01.001.0001";
+const char* const kBatata = "02.01.001.0001";
 
 TEST_F(WriteChecksTest, GravaReceitaRefusesWhatTheScreenNeverSends) {
   struct Case {
     const char* label;
-    const char* setup;  // SQL run before the save, "" for none
-    std::function<DataPacket(WriteChecksTest&)> delta;
-    const char* op;
-    const char* kind;
-    std::function<void(std::vector<Variant>&)> args;  // changes the arguments, may be empty
+    Save save;
     std::string error;
     std::string refused;
   };
-  using T = WriteChecksTest;
-  const std::string fiveThousand(5000, 'x');
-  const std::string elevenCedillas = [] {
-    std::string s;
-    for (int i = 0; i < 11; ++i)
-      s += "Ç";
-    return s;
-  }();
+  const std::string x5000(5000, 'x');
+  std::string cedillas11;
+  for (int i = 0; i < 11; ++i)
+    cedillas11 += "Ç";
+  const std::string perCapitaLimit = "Quantidade Per Capita acima do limite de 1.000 por comensal.";
+  const std::string unitTooLong = tooLong("SGUNIDRECE", 10);
+  const Save outsideGroup{.base = Base::Insert,
+                          .fields = {{"CDPRODUTO", "1008"}, {"CDARVPROD", "07.01.001.0001"}},
+                          .setup = "UPDATE PARAMGERAL SET CDGRUPPROD = 'ALIM'"};
   const Case cases[] = {
-      // The product group.
-      {"a product outside the configured group", "UPDATE PARAMGERAL SET CDGRUPPROD = 'ALIM'",
-       [](T& t) {
-         return Delta(t.day16_).insert("L00011", "1002", "1008", "07.01.001.0001", 0.05).packet();
-       },
-       "filial", "S", nullptr, "prod_inv_grup_prod", "07.01.001.0001"},
+      {"a product outside the configured group", outsideGroup, "prod_inv_grup_prod",
+       "07.01.001.0001"},
       {"a recipe product left outside the group, edited",
-       "UPDATE PARAMGERAL SET CDGRUPPROD = 'ALIM'; UPDATE PRODUTO SET CDGRUPPROD = 'HORTI'"
-       " WHERE CDPRODUTO = '1002'",
-       [](T& t) { return Delta(t.day16_).modify("L00011", "1002", 0.15).packet(); }, "filial", "S",
-       nullptr, "prod_inv_grup_prod", "01.01.001.0002"},
-      // Texts of the change rows.
-      {"a unit of eleven characters", "",
-       [](T& t) {
-         return Delta(t.day16_)
-             .insert("L00011", "1002", "1003", "02.01.001.0001", 0.05)
-             .set("SGUNIDRECE", "KGKGKGKGKGK")
-             .packet();
-       },
-       "filial", "S", nullptr, tooLong("SGUNIDRECE", 10), "02.01.001.0001"},
-      {"a unit of eleven two-byte characters", "",
-       [&](T& t) {
-         return Delta(t.day16_)
-             .modify("1001", "1001", 0.1)
-             .set("SGUNIDRECE", elevenCedillas)
-             .packet();
-       },
-       "analista", "P", nullptr, tooLong("SGUNIDRECE", 10), "01.01.001.0001"},
-      {"a unit of 5,000 characters", "",
-       [&](T& t) {
-         return Delta(t.day16_)
-             .modify("1001", "1001", 0.1)
-             .set("SGUNIDRECE", fiveThousand)
-             .packet();
-       },
-       "analista", "P", nullptr, tooLong("SGUNIDRECE", 10), "01.01.001.0001"},
-      {"an original unit of 5,000 characters", "",
-       [&](T& t) {
-         return Delta(t.day16_)
-             .remove("L00011", "1007")
-             .setOriginal("SGUNIDRECE", fiveThousand)
-             .packet();
-       },
-       "filial", "S", nullptr, tooLong("SGUNIDRECE", 10), "02.01.001.0004"},
-      {"a product code of eleven characters", "",
-       [](T& t) {
-         return Delta(t.day16_)
-             .insert("L00011", "1002", "10030000000", "02.01.001.0001", 0.05)
-             .packet();
-       },
-       "filial", "S", nullptr, tooLong("CDPRODUTO", 10), "02.01.001.0001"},
-      {"a tree code beyond its 20 characters is quoted cut", "",
-       [&](T& t) {
-         return Delta(t.day16_)
-             .insert("L00011", "1002", "1003", "02.01.001.0001" + fiveThousand, 0.05)
-             .packet();
-       },
-       "filial", "S", nullptr, tooLong("CDARVPROD", 20), "02.01.001.0001xxxxxx"},
-      {"a dish code of eleven characters", "",
-       [](T& t) {
-         return Delta(t.day16_).modify("1001", "1001", 0.2).set("CDPRATO", "10010000000").packet();
-       },
-       "analista", "P", nullptr, tooLong("CDPRATO", 10), "01.01.001.0001"},
-      {"a dish branch of five characters", "",
-       [](T& t) {
-         return Delta(t.day16_).modify("1001", "1001", 0.2).set("CDFILAUXPRAT", "PPPPP").packet();
-       },
-       "analista", "P", nullptr, tooLong("CDFILAUXPRAT", 4), "01.01.001.0001"},
-      {"a recipe kind of two letters", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.2).set("TIPO", "PL").packet(); },
-       "analista", "P", nullptr, tooLong("TIPO", 1), "01.01.001.0001"},
-      {"a per capita that is no number", "",
-       [](T& t) {
-         return Delta(t.day16_).modify("1001", "1001", 0.2).set("QTDERECE", "abc").packet();
-       },
-       "analista", "P", nullptr, "Pacote de alterações inválido: valor inválido no campo QTDERECE",
-       "01.01.001.0001"},
+       {.setup = "UPDATE PARAMGERAL SET CDGRUPPROD = 'HORTI'"},
+       "prod_inv_grup_prod",
+       kArroz},
+      // Texts of the change rows, in characters, and quoted cut.
+      {"a unit of eleven characters",
+       {Base::Insert, {{"SGUNIDRECE", "KGKGKGKGKGK"}}},
+       unitTooLong,
+       kBatata},
+      {"a unit of eleven two-byte characters",
+       {Base::Modify, {{"SGUNIDRECE", cedillas11}}},
+       unitTooLong,
+       kArroz},
+      {"a unit of 5,000 characters", {Base::Modify, {{"SGUNIDRECE", x5000}}}, unitTooLong, kArroz},
+      {"an original unit of 5,000 characters",
+       {Base::Delete, {{"SGUNIDRECE", x5000}}},
+       unitTooLong,
+       "02.01.001.0004"},
+      {"a product code of eleven characters",
+       {Base::Insert, {{"CDPRODUTO", "10030000000"}}},
+       tooLong("CDPRODUTO", 10),
+       kBatata},
+      {"a tree code of 5,014 characters",
+       {Base::Insert, {{"CDARVPROD", kBatata + x5000}}},
+       tooLong("CDARVPROD", 20),
+       "02.01.001.0001xxxxxx"},
+      {"a dish code of eleven characters",
+       {Base::Modify, {{"CDPRATO", "10010000000"}}},
+       tooLong("CDPRATO", 10),
+       kArroz},
+      {"a dish branch of five characters",
+       {Base::Modify, {{"CDFILAUXPRAT", "PPPPP"}}},
+       tooLong("CDFILAUXPRAT", 4),
+       kArroz},
+      {"a recipe kind of two letters",
+       {Base::Modify, {{"TIPO", "PL"}}},
+       tooLong("TIPO", 1),
+       kArroz},
+      {"a per capita that is no number",
+       {Base::Modify, {{"QTDERECE", "abc"}}},
+       "Pacote de alterações inválido: valor inválido no campo QTDERECE",
+       kArroz},
       // Texts of the arguments.
-      {"a branch of five characters", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.2).packet(); }, "analista", "P",
-       [](std::vector<Variant>& a) { a[2] = "00011"; }, tooLong("CDFILIAL", 4), ""},
-      {"a service of six characters", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.2).packet(); }, "analista", "P",
-       [](std::vector<Variant>& a) { a[3] = "000011"; }, tooLong("CDSERVFILI", 5), ""},
-      {"a recipe kind argument of two letters", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.2).packet(); }, "analista", "P",
-       [](std::vector<Variant>& a) { a[9] = "PP"; }, tooLong("TIPO", 1), ""},
-      {"a dish argument of eleven characters", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.2).packet(); }, "analista", "P",
-       [](std::vector<Variant>& a) { a[11] = "10010000000"; }, tooLong("CDPRATO", 10), ""},
-      {"a cost branch of 5,000 characters", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.2).packet(); }, "analista", "P",
-       [&](std::vector<Variant>& a) { a[13] = fiveThousand; }, tooLong("CDFILIAL", 4), ""},
+      {"a branch of five characters", {.arg = 2, .argValue = "00011"}, tooLong("CDFILIAL", 4), ""},
+      {"a service of six characters",
+       {.arg = 3, .argValue = "000011"},
+       tooLong("CDSERVFILI", 5),
+       ""},
+      {"a recipe kind argument of two letters",
+       {.arg = 9, .argValue = "PP"},
+       tooLong("TIPO", 1),
+       ""},
+      {"a dish argument of eleven characters",
+       {.arg = 11, .argValue = "10010000000"},
+       tooLong("CDPRATO", 10),
+       ""},
+      {"a cost branch of 5,000 characters",
+       {.arg = 13, .argValue = x5000},
+       tooLong("CDFILIAL", 4),
+       ""},
       // Per capita.
-      {"a per capita of 1e308", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 1e308).packet(); }, "analista", "P",
-       nullptr, "Quantidade Per Capita acima do limite de 1.000 por comensal.", "01.01.001.0001"},
-      {"a per capita just above the limit", "",
-       [](T& t) {
-         return Delta(t.day16_)
-             .insert("L00011", "1002", "1003", "02.01.001.0001", 1000.001)
-             .packet();
-       },
-       "filial", "S", nullptr, "Quantidade Per Capita acima do limite de 1.000 por comensal.",
-       "02.01.001.0001"},
-      {"an infinite per capita", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", kInf).packet(); }, "analista", "P",
-       nullptr, "Quantidade Per Capita acima do limite de 1.000 por comensal.", "01.01.001.0001"},
-      {"a per capita that is not a number", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", kNaN).packet(); }, "analista", "P",
-       nullptr, "qtde<0", "01.01.001.0001"},
-      {"a negative per capita joining a recipe", "",
-       [](T& t) {
-         return Delta(t.day16_).insert("L00011", "1002", "1003", "02.01.001.0001", -0.5).packet();
-       },
-       "filial", "S", nullptr, "qtde<0", "02.01.001.0001"},
+      {"a per capita of 1e308", {Base::Modify, {{"QTDERECE", 1e308}}}, perCapitaLimit, kArroz},
+      {"a per capita just above the limit",
+       {Base::Insert, {{"QTDERECE", 1000.001}}},
+       perCapitaLimit,
+       kBatata},
+      {"an infinite per capita", {Base::Modify, {{"QTDERECE", kInf}}}, perCapitaLimit, kArroz},
+      {"a per capita that is not a number", {Base::Modify, {{"QTDERECE", kNaN}}}, "qtde<0", kArroz},
+      {"a negative per capita joining a recipe",
+       {Base::Insert, {{"QTDERECE", -0.5}}},
+       "qtde<0",
+       kBatata},
       // The day's menu.
-      {"a dish only on a closed day's menu, saved on an open day", "",
-       [](T& t) { return Delta(t.day09_).modify("2001", "1002", 0.2).packet(); }, "analista", "P",
-       nullptr, kNotOnMenu, "01.01.001.0002"},
-      {"a dish on no menu", "",
-       [](T& t) {
-         return Delta(t.day16_).modify("1001", "1001", 0.2).set("CDPRATO", "2002").packet();
-       },
-       "analista", "P", nullptr, kNotOnMenu, "01.01.001.0001"},
+      {"a dish only on a closed day's menu, saved on an open day",
+       {Base::ClosedDish},
+       kNotOnMenu,
+       "01.01.001.0002"},
+      {"a dish on no menu", {Base::Modify, {{"CDPRATO", "2002"}}}, kNotOnMenu, kArroz},
       // The size of a save.
-      {"501 changes in one save", "", [](T& t) { return chainOfChanges(t.day16_, 501); },
-       "analista", "P", nullptr,
-       "Alterações demais em uma só gravação: grave no máximo 500 produtos por vez.", ""},
+      {"501 changes in one save",
+       {Base::Chain, {}, 501},
+       "Alterações demais em uma só gravação: grave no máximo 500 produtos por vez.",
+       ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     SetUp();
-    if (*c.setup != '\0') db_->exec(c.setup);
+    if (*c.save.setup != '\0') db_->exec(c.save.setup);
     std::string before = snapshot(*db_);
-    std::vector<Variant> args = saveArgs(day16_, c.delta(*this), kDay16, c.kind);
-    if (c.args) c.args(args);
-    Variant r = call(object_, *db_, "GravaReceita", args, c.op);
+    std::vector<Variant> args =
+        saveArgs(day16_, c.save.delta(day16_, day09_), kDay16, c.save.kind());
+    if (c.save.arg >= 0) args[static_cast<size_t>(c.save.arg)] = c.save.argValue;
+    Variant r = call(object_, *db_, "GravaReceita", args, c.save.op());
     ASSERT_TRUE(r.isArray()) << r.debugString();
     EXPECT_EQ(r[0].toString(), c.error);
     EXPECT_EQ(refusedCode(r), c.refused);
@@ -254,47 +266,37 @@ TEST_F(WriteChecksTest, GravaReceitaRefusesWhatTheScreenNeverSends) {
 TEST_F(WriteChecksTest, GravaReceitaLetsThroughWhatIsWithinBounds) {
   struct Case {
     const char* label;
-    const char* setup;
-    std::function<DataPacket(WriteChecksTest&)> delta;
-    const char* op;
-    const char* kind;
+    Save save;
     const char* check;  // a query that must count 1 afterwards
   };
-  using T = WriteChecksTest;
+  Save blankGroup{.base = Base::Insert,
+                  .fields = {{"CDPRODUTO", "1008"}, {"CDARVPROD", "07.01.001.0001"}},
+                  .setup = "UPDATE PARAMGERAL SET CDGRUPPROD = '   '"};
   const Case cases[] = {
-      {"a blank product group restricts nothing", "UPDATE PARAMGERAL SET CDGRUPPROD = '   '",
-       [](T& t) {
-         return Delta(t.day16_).insert("L00011", "1002", "1008", "07.01.001.0001", 0.05).packet();
-       },
-       "filial", "S", "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRODUTO = '1008'"},
-      {"a product of the configured group", "UPDATE PARAMGERAL SET CDGRUPPROD = 'ALIM'",
-       [](T& t) {
-         return Delta(t.day16_).insert("L00011", "1002", "1003", "02.01.001.0001", 0.05).packet();
-       },
-       "filial", "S", "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRODUTO = '1003'"},
-      {"a unit of ten two-byte characters", "",
-       [](T& t) {
-         return Delta(t.day16_)
-             .modify("1001", "1001", 0.1)
-             .set("SGUNIDRECE", "ÇÇÇÇÇÇÇÇÇÇ")
-             .packet();
-       },
-       "analista", "P",
+      {"a blank product group restricts nothing", blankGroup,
+       "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRODUTO = '1008'"},
+      {"a product of the configured group",
+       {.base = Base::Insert, .setup = "UPDATE PARAMGERAL SET CDGRUPPROD = 'ALIM'"},
+       "SELECT COUNT(*) FROM RECEITASERV WHERE CDPRODUTO = '1003'"},
+      {"a unit of ten two-byte characters",
+       {Base::Modify, {{"SGUNIDRECE", "ÇÇÇÇÇÇÇÇÇÇ"}}},
        "SELECT COUNT(*) FROM RECEITA WHERE CDPRODUTO = '1001' AND SGUNIDRECE = 'ÇÇÇÇÇÇÇÇÇÇ'"},
-      {"a per capita at the limit", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 1000).packet(); }, "analista", "P",
+      {"a per capita at the limit",
+       {Base::Modify, {{"QTDERECE", 1000}}},
        "SELECT COUNT(*) FROM RECEITA WHERE CDPRATO = '1001' AND QTDERECE = 1000"},
-      {"a per capita stored at 5 decimals", "",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.1234567).packet(); }, "analista",
-       "P", "SELECT COUNT(*) FROM RECEITA WHERE CDPRATO = '1001' AND QTDERECE = 0.12346"},
-      {"500 changes in one save", "", [](T& t) { return chainOfChanges(t.day16_, 500); },
-       "analista", "P", "SELECT COUNT(*) FROM RECEITA WHERE CDPRATO = '1001' AND QTDERECE = 0.6"},
+      {"a per capita stored at 5 decimals",
+       {Base::Modify, {{"QTDERECE", 0.1234567}}},
+       "SELECT COUNT(*) FROM RECEITA WHERE CDPRATO = '1001' AND QTDERECE = 0.12346"},
+      {"500 changes in one save",
+       {Base::Chain, {}, 500},
+       "SELECT COUNT(*) FROM RECEITA WHERE CDPRATO = '1001' AND QTDERECE = 0.6"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     SetUp();
-    if (*c.setup != '\0') db_->exec(c.setup);
-    Variant r = save(*db_, day16_, c.delta(*this), kDay16, c.op, c.kind);
+    if (*c.save.setup != '\0') db_->exec(c.save.setup);
+    Variant r =
+        save(*db_, day16_, c.save.delta(day16_, day09_), kDay16, c.save.op(), c.save.kind());
     ASSERT_TRUE(r.isArray());
     EXPECT_EQ(r[0], Variant("")) << r.debugString();
     EXPECT_EQ(scalar(*db_, c.check), 1);
@@ -387,51 +389,55 @@ TEST_F(WriteChecksTest, AnOpenDayCannotReachAClosedDaysDish) {
 TEST_F(WriteChecksTest, TheConditionalWriteCatchesAConcurrentChange) {
   struct Case {
     const char* label;
-    std::function<DataPacket(WriteChecksTest&)> delta;
-    const char* op;
-    const char* kind;
+    Save save;
     const char* table;  // the other write lands right before the save's first write to it
     const char* other;
     const char* error;
     const char* refused;
   };
-  using T = WriteChecksTest;
   const Case cases[] = {
       {"a per capita changed meanwhile",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.12).packet(); }, "analista", "P",
+       {Base::Modify},
        "RECEITA",
        "UPDATE RECEITA SET QTDERECE = 0.33 WHERE CDPRATO = '1001' AND CDPRODUTO = '1001'",
-       kAlterada, "01.01.001.0001"},
+       kAlterada,
+       kArroz},
       {"a unit changed meanwhile",
-       [](T& t) { return Delta(t.day16_).modify("1001", "1001", 0.12).packet(); }, "analista", "P",
+       {Base::Modify},
        "RECEITA",
        "UPDATE RECEITA SET SGUNIDRECE = 'G' WHERE CDPRATO = '1001' AND CDPRODUTO = '1001'",
-       kAlterada, "01.01.001.0001"},
+       kAlterada,
+       kArroz},
       {"a local per capita changed meanwhile",
-       [](T& t) { return Delta(t.day16_).modify("3001", "1003", 0.25).packet(); }, "filial", "L",
-       "RECEITALOCAL", "UPDATE RECEITALOCAL SET QTDERECE = 0.3 WHERE CDPRATO = '3001'", kAlterada,
-       "02.01.001.0001"},
+       {Base::Local},
+       "RECEITALOCAL",
+       "UPDATE RECEITALOCAL SET QTDERECE = 0.3 WHERE CDPRATO = '3001'",
+       kAlterada,
+       kBatata},
       {"a deleted row changed meanwhile",
-       [](T& t) { return Delta(t.day16_).remove("L00011", "1007").packet(); }, "filial", "S",
-       "RECEITASERV", "UPDATE RECEITASERV SET QTDERECE = 0.06 WHERE CDPRODUTO = '1007'", kAlterada,
+       {Base::Delete},
+       "RECEITASERV",
+       "UPDATE RECEITASERV SET QTDERECE = 0.06 WHERE CDPRODUTO = '1007'",
+       kAlterada,
        "02.01.001.0004"},
       {"a deleted row already deleted",
-       [](T& t) { return Delta(t.day16_).remove("L00011", "1007").packet(); }, "filial", "S",
-       "RECEITASERV", "DELETE FROM RECEITASERV WHERE CDPRODUTO = '1007'", kAlterada,
+       {Base::Delete},
+       "RECEITASERV",
+       "DELETE FROM RECEITASERV WHERE CDPRODUTO = '1007'",
+       kAlterada,
        "02.01.001.0004"},
       {"an inserted product inserted meanwhile",
-       [](T& t) {
-         return Delta(t.day16_).insert("L00011", "1002", "1003", "02.01.001.0001", 0.04).packet();
-       },
-       "filial", "S", "RECEITASERV",
+       {Base::Insert},
+       "RECEITASERV",
        "INSERT INTO RECEITASERV VALUES ('0001', '00001', '0001', 'L00011', '1003', 0.07, 'KG')",
-       "prod_ja_cad", "02.01.001.0001"},
+       "prod_ja_cad",
+       kBatata},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
     SetUp();
     std::string before = snapshot(*db_);
-    DataPacket delta = c.delta(*this);
+    DataPacket delta = c.save.delta(day16_, day09_);
     std::string table = c.table;
     bool fired = false;
     db_->onStatement([&](std::string_view sql) {
@@ -442,7 +448,7 @@ TEST_F(WriteChecksTest, TheConditionalWriteCatchesAConcurrentChange) {
       fired = true;
       db_->exec(c.other);
     });
-    Variant r = save(*db_, day16_, delta, kDay16, c.op, c.kind);
+    Variant r = save(*db_, day16_, delta, kDay16, c.save.op(), c.save.kind());
     db_->onStatement(nullptr);
     ASSERT_TRUE(fired);
     ASSERT_TRUE(r.isArray());
@@ -453,56 +459,41 @@ TEST_F(WriteChecksTest, TheConditionalWriteCatchesAConcurrentChange) {
     EXPECT_FALSE(db_->inTransaction());
 
     // Left alone, the same save goes through.
-    Variant alone = save(*db_, day16_, delta, kDay16, c.op, c.kind);
+    Variant alone = save(*db_, day16_, delta, kDay16, c.save.op(), c.save.kind());
     EXPECT_EQ(alone[0], Variant("")) << alone.debugString();
   }
 }
 
 TEST_F(WriteChecksTest, AFailingStatementAnywhereInAWriteLeavesNothingHalfDone) {
-  struct Case {
-    const char* label;
-    std::function<std::string(WriteChecksTest&)> write;  // "" when done, else the error
-  };
-  using T = WriteChecksTest;
-  auto saving = [](std::function<DataPacket(T&)> delta, const char* op, const char* kind) {
-    return [=](T& t) {
-      Variant r = t.save(*t.db_, t.day16_, delta(t), t.kDay16, op, kind);
-      return r[0].toString();
-    };
-  };
-  const Case cases[] = {
-      {"standard recipe: change, insert and delete", saving(
-                                                         [](T& t) {
-                                                           return Delta(t.day16_)
-                                                               .modify("1001", "1001", 0.15)
-                                                               .insert("1001", "1001", "1003",
-                                                                       "02.01.001.0001", 0.04)
-                                                               .remove("1001", "1010")
-                                                               .packet();
-                                                         },
-                                                         "analista", "P")},
-      {"local recipe: a per capita",
-       saving([](T& t) { return Delta(t.day16_).modify("3001", "1003", 0.25).packet(); }, "filial",
-              "L")},
-      {"diners of a dish",
-       [](T& t) {
-         try {
-           Variant r = t.diners("0001", "00001", t.kDay16, "1001", "P", 120);
-           return r == Variant(true) ? std::string() : r.toString();
-         } catch (const server::db::DbError& e) {
-           return std::string(e.what());
-         }
-       }},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+  // Each write answers "" when done, else its error.
+  std::vector<std::pair<const char*, std::function<std::string()>>> writes;
+  for (Base base : {Base::Mixed, Base::Local}) {
+    writes.push_back({base == Base::Mixed ? "standard recipe: change, insert and delete"
+                                          : "local recipe: a per capita",
+                      [this, base] {
+                        Save s{base};
+                        return save(*db_, day16_, s.delta(day16_, day09_), kDay16, s.op(),
+                                    s.kind())[0]
+                            .toString();
+                      }});
+  }
+  writes.push_back({"diners of a dish", [this] {
+                      try {
+                        Variant r = diners("0001", "00001", kDay16, "1001", "P", 120);
+                        return r == Variant(true) ? std::string() : r.toString();
+                      } catch (const server::db::DbError& e) {
+                        return std::string(e.what());
+                      }
+                    }});
+  for (const auto& [label, write] : writes) {
+    SCOPED_TRACE(label);
     SetUp();
     std::string before = snapshot(*db_);
     int n = 1;
     for (;; ++n) {
       ASSERT_LT(n, 200) << "the write never succeeded";
       db_->failNthStatement(n);
-      std::string error = c.write(*this);
+      std::string error = write();
       db_->failNthStatement(0);
       if (error.empty()) break;
       SCOPED_TRACE(n);

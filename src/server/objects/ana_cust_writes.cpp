@@ -45,6 +45,21 @@ struct Refusal {
   std::string treeCode;
 };
 
+// The value of field `name` in `row`, nullptr when the packet has no such field.
+const Variant* cell(const DataPacket& packet, const Row& row, std::string_view name) {
+  int index = packet.fieldIndex(name);
+  if (index < 0 || static_cast<size_t>(index) >= row.size()) return nullptr;
+  return &row[static_cast<size_t>(index)];
+}
+
+// The row's CDARVPROD cut to its column, "" when it is not a text: what names the row in a
+// refusal.
+std::string treeCodeOf(const DataPacket& packet, const Row& row) {
+  const Variant* v = cell(packet, row, "CDARVPROD");
+  if (v == nullptr || !v->isText()) return "";
+  return limits::clip(v->toString(), limits::kTreeCode);
+}
+
 // Reads the values of one change row. A text beyond its column, or a value that is not of its
 // field's kind, refuses the save naming the field, never quoting the client's value.
 class RowReader {
@@ -52,22 +67,15 @@ class RowReader {
   RowReader(const DataPacket& packet, const Row& row, std::string treeCode)
       : packet_(packet), row_(row), treeCode_(std::move(treeCode)) {}
 
-  // The row's CDARVPROD cut to its column, "" when it is not a text.
-  static std::string treeCodeOf(const DataPacket& packet, const Row& row) {
-    const Variant* v = RowReader(packet, row, "").value("CDARVPROD");
-    if (v == nullptr || !v->isText()) return "";
-    return limits::clip(v->toString(), limits::kTreeCode);
-  }
-
   std::string text(std::string_view name, int size) const {
-    const Variant* v = value(name);
+    const Variant* v = cell(packet_, row_, name);
     if (v == nullptr) return "";
+    if (v->isArray() || v->isPacket()) throw invalid(name);
     std::string out;
     try {
-      if (v->isArray() || v->isPacket()) throw platform::ConversionError("");
       out = v->toString();
     } catch (const platform::ConversionError&) {
-      throw Refusal{msg::kValorInvalido + std::string(name), treeCode_};
+      throw invalid(name);
     }
     std::string refusal = limits::sizeRefusal(name, out, size);
     if (!refusal.empty()) throw Refusal{refusal, treeCode_};
@@ -75,20 +83,18 @@ class RowReader {
   }
 
   double number(std::string_view name) const {
-    const Variant* v = value(name);
+    const Variant* v = cell(packet_, row_, name);
     if (v == nullptr) return 0;
     try {
       return v->toDouble();
     } catch (const platform::ConversionError&) {
-      throw Refusal{msg::kValorInvalido + std::string(name), treeCode_};
+      throw invalid(name);
     }
   }
 
  private:
-  const Variant* value(std::string_view name) const {
-    int index = packet_.fieldIndex(name);
-    if (index < 0 || static_cast<size_t>(index) >= row_.size()) return nullptr;
-    return &row_[static_cast<size_t>(index)];
+  Refusal invalid(std::string_view name) const {
+    return Refusal{msg::kValorInvalido + std::string(name), treeCode_};
   }
 
   const DataPacket& packet_;
@@ -152,7 +158,7 @@ std::vector<RecipeChange> readChanges(const DataPacket& packet, const SaveReques
     const Row* original = change.kind == ChangeKind::Insert ? nullptr : &change.original;
     const Row& described = current != nullptr ? *current : *original;
     // The tree code names the row in every refusal, its own included.
-    c.treeCode = RowReader::treeCodeOf(packet, described);
+    c.treeCode = treeCodeOf(packet, described);
     RowReader row(packet, described, c.treeCode);
     row.text("CDARVPROD", limits::kTreeCode);
     c.kindCode = row.text("TIPO", limits::kRecipeKind);
