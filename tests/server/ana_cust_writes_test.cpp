@@ -9,6 +9,7 @@
 #include "server/objects/other_objects.h"
 #include "server/schema/migrations.h"
 #include "server_fixture.h"
+#include "write_fixture.h"
 
 namespace servertest {
 namespace {
@@ -19,102 +20,6 @@ using platform::DataPacket;
 using platform::Row;
 using platform::Variant;
 using server::objects::AnaCustRevRec;
-
-// Every recipe and menu row, to compare before and after a refused save.
-std::string snapshot(server::db::Database& db) {
-  std::string out;
-  for (const char* sql :
-       {"SELECT CDFILAUXPRAT || CDPRATO || CDPRODUTO || QTDERECE || SGUNIDRECE FROM RECEITA"
-        " ORDER BY 1",
-        "SELECT CDFILIAL || CDFILAUXPRAT || CDPRATO || CDPRODUTO || QTDERECE || SGUNIDRECE"
-        " FROM RECEITALOCAL ORDER BY 1",
-        "SELECT CDFILIAL || CDSERVFILI || CDFILAUXPRAT || CDPRATO || CDPRODUTO || QTDERECE ||"
-        " SGUNIDRECE FROM RECEITASERV ORDER BY 1",
-        "SELECT CDPRATO || DTCARDAPIO || COMENSPRATO FROM CARDAPIO ORDER BY 1"}) {
-    auto st = db.prepare(sql);
-    while (st->step())
-      out += st->text(0) + ";";
-    out += "|";
-  }
-  return out;
-}
-
-// Builds the change log of cdsProduto the way the screen's dataset sends it.
-class Delta {
- public:
-  explicit Delta(const DataPacket& day) : day_(day) { packet_.fields = day.fields; }
-  // The day's row of `product` in `dish`.
-  const Row& row(const std::string& dish, const std::string& product) const {
-    for (size_t i = 0; i < day_.rows.size(); ++i) {
-      if (text(day_, i, "CDPRATO") == dish && text(day_, i, "CDPRODUTO") == product) {
-        return day_.rows[i];
-      }
-    }
-    throw std::logic_error("no row " + dish + "/" + product);
-  }
-  Delta& modify(const std::string& dish, const std::string& product, double qty,
-                double originalQty = -1) {
-    Row original = row(dish, product);
-    if (originalQty >= 0) original[idx("QTDERECE")] = Variant(originalQty);
-    Row now = row(dish, product);
-    now[idx("QTDERECE")] = Variant(qty);
-    now[idx("QTDEBRUTA")] = Variant(qty);
-    packet_.rows.push_back(now);
-    packet_.changes.push_back(
-        Change{ChangeKind::Modify, static_cast<int>(packet_.rows.size() - 1), original});
-    return *this;
-  }
-  // Inserts `product` (code, tree code) into the recipe of the row `like` belongs to.
-  Delta& insert(const std::string& dish, const std::string& like, const std::string& product,
-                const std::string& tree, double qty, const std::string& kind = "") {
-    Row now = row(dish, like);
-    now[idx("CDPRODUTO")] = Variant(product);
-    now[idx("CDARVPROD")] = Variant(tree);
-    now[idx("QTDERECE")] = Variant(qty);
-    now[idx("QTDEBRUTA")] = Variant(qty);
-    if (!kind.empty()) now[idx("TIPO")] = Variant(kind);
-    packet_.rows.push_back(now);
-    packet_.changes.push_back(
-        Change{ChangeKind::Insert, static_cast<int>(packet_.rows.size() - 1), {}});
-    return *this;
-  }
-  Delta& remove(const std::string& dish, const std::string& product) {
-    packet_.changes.push_back(Change{ChangeKind::Delete, -1, row(dish, product)});
-    return *this;
-  }
-  const DataPacket& packet() const { return packet_; }
-
- private:
-  size_t idx(const char* name) const { return static_cast<size_t>(day_.fieldIndex(name)); }
-  const DataPacket& day_;
-  DataPacket packet_;
-};
-
-class WritesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    db_ = openMemory();
-    loadSmallFixture(*db_);
-  }
-  DataPacket dayPacket(server::db::Database& db, double d) {
-    return call(object_, db, "GetProduto",
-                {"0001", "00001", Variant::date(d), 6, false, Variant::date(d),
-                 Variant::date(day(2026, 3, 1)), ""})
-        .packet();
-  }
-  Variant save(server::db::Database& db, const DataPacket& full, const DataPacket& delta, double d,
-               const std::string& op, const std::string& kind = "P",
-               const std::string& dishBranch = "P", const std::string& dish = "1001") {
-    return call(object_, db, "GravaReceita",
-                {Variant(full), Variant(delta), "0001", "00001", Variant::date(d), 6, false,
-                 Variant::date(d), "4", kind, dishBranch, dish, Variant::date(day(2026, 3, 1)), ""},
-                op);
-  }
-
-  TestClock clock_;
-  AnaCustRevRec object_{testEnvironment(clock_)};
-  std::unique_ptr<server::db::SqliteDatabase> db_;
-};
 
 TEST_F(WritesTest, ASavedChangeAnswersTheDayAsGetProdutoWould) {
   DataPacket day16 = dayPacket(*db_, day(2026, 3, 16));

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -86,14 +87,19 @@ class Database {
   void failNthStatement(int n) { faultCountdown_ = n; }
   // Statements executed on this connection so far.
   int64_t statementsExecuted() const { return executed_; }
+  // Test hook: `hook` runs right before each statement of this connection executes, with the
+  // backend's SQL text (BEGIN and COMMIT included, ROLLBACK not), so a test can land another
+  // writer's change between two statements of an operation. Statements the hook runs on this
+  // connection do not call it again. An empty function switches it off.
+  void onStatement(std::function<void(std::string_view sql)> hook) { hook_ = std::move(hook); }
 
  protected:
   virtual std::unique_ptr<Statement> prepareNative(const std::string& sql) = 0;
   virtual void execNative(const std::string& sql) = 0;
 
-  // Implementations call this right before a statement starts executing. Throws the injected
-  // fault when it is due.
-  void countStatement();
+  // Implementations call this right before a statement starts executing, with its backend SQL.
+  // Runs the statement hook; throws the injected fault when it is due.
+  void countStatement(std::string_view sql);
   void setLastError(std::string message) { lastError_ = std::move(message); }
 
  private:
@@ -101,6 +107,8 @@ class Database {
   int faultCountdown_ = 0;
   int64_t executed_ = 0;
   bool inTransaction_ = false;
+  std::function<void(std::string_view)> hook_;
+  bool inHook_ = false;
 };
 
 // A write transaction that rolls back unless committed.

@@ -46,7 +46,7 @@ class SqliteStatement : public Statement {
 
   bool step() override {
     if (!started_) {
-      db_.beforeExecute();
+      db_.beforeExecute(sql_);
       started_ = true;
     }
     int rc = sqlite3_step(stmt_);
@@ -171,7 +171,7 @@ std::unique_ptr<Statement> SqliteDatabase::prepareNative(const std::string& sql)
 }
 
 void SqliteDatabase::execNative(const std::string& sql) {
-  countStatement();
+  countStatement(sql);
   char* error = nullptr;
   int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {

@@ -41,7 +41,7 @@ class SqliteDatabase : public Database {
   size_t idleStatements() const;
   static constexpr size_t kMaxIdleStatements = 128;
   // Called by statements of this connection; see Database::countStatement.
-  void beforeExecute() { countStatement(); }
+  void beforeExecute(std::string_view sql) { countStatement(sql); }
   void fail(const std::string& message) { setLastError(message); }
 
  protected:

@@ -92,7 +92,12 @@ class AnaCustRevRec : public RemoteObject {
   //   levels, recipeKind, CDFILAUXPRAT, CDPRATO, monthStart, costBranch) -> ["", new
   //   cdsProduto] or [refusal (catalogue key or text), refused CDARVPROD]. A modified or deleted
   //   row must still hold its original values; an inserted product must not be in the recipe.
-  //   AltComensais(branch, service, day, CDPRATO, CDFILAUXPRAT, diners) -> true or a refusal.
+  //   Refused whatever the client sends (limits in write_limits.h): texts beyond their columns,
+  //   more than 500 changes, a per capita not above 0 or above 1,000, a product outside
+  //   PARAMGERAL.CDGRUPPROD, a dish not on the day's menu, a closed day.
+  //   AltComensais(branch, service, day, CDPRATO, CDFILAUXPRAT, diners) -> true or a refusal:
+  //   texts beyond their columns, diners below 0 or above 1,000,000, a closed day, a dish not on
+  //   the day's menu.
   //   TrocaProduto(dish, branch, service, old, new, unit, factor, "", "") -> true or a refusal:
   //   swaps a product for one of its optional products in the per-service recipe.
   platform::Variant GravaReceita(db::Database&, const CallContext&, const Params&);

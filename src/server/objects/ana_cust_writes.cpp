@@ -1,7 +1,9 @@
 // Writes: the recipe save, a dish's diners and the per-service ingredient swap. Each is one
 // transaction; a refusal writes nothing.
-#include <cmath>
+#include <initializer_list>
 #include <map>
+#include <set>
+#include <utility>
 
 #include "platform/format.h"
 #include "server/objects/ana_cust_rev_rec.h"
@@ -11,6 +13,7 @@
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
 #include "server/objects/recipe_store.h"
+#include "server/objects/write_limits.h"
 
 namespace server::objects {
 
@@ -42,17 +45,62 @@ struct Refusal {
   std::string treeCode;
 };
 
-std::string fieldText(const DataPacket& packet, const Row& row, std::string_view name) {
+// The value of field `name` in `row`, nullptr when the packet has no such field.
+const Variant* cell(const DataPacket& packet, const Row& row, std::string_view name) {
   int index = packet.fieldIndex(name);
-  if (index < 0 || static_cast<size_t>(index) >= row.size()) return "";
-  return row[static_cast<size_t>(index)].toString();
+  if (index < 0 || static_cast<size_t>(index) >= row.size()) return nullptr;
+  return &row[static_cast<size_t>(index)];
 }
 
-double fieldNumber(const DataPacket& packet, const Row& row, std::string_view name) {
-  int index = packet.fieldIndex(name);
-  if (index < 0 || static_cast<size_t>(index) >= row.size()) return 0;
-  return row[static_cast<size_t>(index)].toDouble();
+// The row's CDARVPROD cut to its column, "" when it is not a text: what names the row in a
+// refusal.
+std::string treeCodeOf(const DataPacket& packet, const Row& row) {
+  const Variant* v = cell(packet, row, "CDARVPROD");
+  if (v == nullptr || !v->isText()) return "";
+  return limits::clip(v->toString(), limits::kTreeCode);
 }
+
+// Reads the values of one change row. A text beyond its column, or a value that is not of its
+// field's kind, refuses the save naming the field, never quoting the client's value.
+class RowReader {
+ public:
+  RowReader(const DataPacket& packet, const Row& row, std::string treeCode)
+      : packet_(packet), row_(row), treeCode_(std::move(treeCode)) {}
+
+  std::string text(std::string_view name, int size) const {
+    const Variant* v = cell(packet_, row_, name);
+    if (v == nullptr) return "";
+    if (v->isArray() || v->isPacket()) throw invalid(name);
+    std::string out;
+    try {
+      out = v->toString();
+    } catch (const platform::ConversionError&) {
+      throw invalid(name);
+    }
+    std::string refusal = limits::sizeRefusal(name, out, size);
+    if (!refusal.empty()) throw Refusal{refusal, treeCode_};
+    return out;
+  }
+
+  double number(std::string_view name) const {
+    const Variant* v = cell(packet_, row_, name);
+    if (v == nullptr) return 0;
+    try {
+      return v->toDouble();
+    } catch (const platform::ConversionError&) {
+      throw invalid(name);
+    }
+  }
+
+ private:
+  Refusal invalid(std::string_view name) const {
+    return Refusal{msg::kValorInvalido + std::string(name), treeCode_};
+  }
+
+  const DataPacket& packet_;
+  const Row& row_;
+  std::string treeCode_;
+};
 
 struct RecipeChange {
   ChangeKind kind = ChangeKind::Insert;
@@ -81,6 +129,20 @@ struct SaveRequest {
   std::vector<RecipeChange> changes;
 };
 
+struct SizedText {
+  const char* field;
+  const std::string& value;
+  int size;
+};
+
+std::string firstSizeRefusal(std::initializer_list<SizedText> texts) {
+  for (const auto& t : texts) {
+    std::string refusal = limits::sizeRefusal(t.field, t.value, t.size);
+    if (!refusal.empty()) return refusal;
+  }
+  return "";
+}
+
 std::vector<RecipeChange> readChanges(const DataPacket& packet, const SaveRequest& request) {
   std::vector<RecipeChange> changes;
   for (const auto& change : packet.changes) {
@@ -95,32 +157,49 @@ std::vector<RecipeChange> readChanges(const DataPacket& packet, const SaveReques
     }
     const Row* original = change.kind == ChangeKind::Insert ? nullptr : &change.original;
     const Row& described = current != nullptr ? *current : *original;
-    c.kindCode = fieldText(packet, described, "TIPO");
+    // The tree code names the row in every refusal, its own included.
+    c.treeCode = treeCodeOf(packet, described);
+    RowReader row(packet, described, c.treeCode);
+    row.text("CDARVPROD", limits::kTreeCode);
+    c.kindCode = row.text("TIPO", limits::kRecipeKind);
     if (c.kindCode.empty()) c.kindCode = request.recipeKind;
-    c.dish = fieldText(packet, described, "CDPRATO");
-    c.dishBranch = fieldText(packet, described, "CDFILAUXPRAT");
+    c.dish = row.text("CDPRATO", limits::kDish);
+    c.dishBranch = row.text("CDFILAUXPRAT", limits::kDishBranch);
     if (c.dish.empty()) {
       c.dish = request.dish;
       c.dishBranch = request.dishBranch;
     }
-    c.treeCode = fieldText(packet, described, "CDARVPROD");
     if (current != nullptr) {
-      c.product = fieldText(packet, *current, "CDPRODUTO");
-      c.line = {fieldNumber(packet, *current, "QTDERECE"),
-                fieldText(packet, *current, "SGUNIDRECE")};
+      RowReader now(packet, *current, c.treeCode);
+      c.product = now.text("CDPRODUTO", limits::kProduct);
+      c.line = {now.number("QTDERECE"), now.text("SGUNIDRECE", limits::kUnit)};
     }
     if (original != nullptr) {
-      c.originalProduct = fieldText(packet, *original, "CDPRODUTO");
-      c.original = {fieldNumber(packet, *original, "QTDERECE"),
-                    fieldText(packet, *original, "SGUNIDRECE")};
+      RowReader before(packet, *original, c.treeCode);
+      c.originalProduct = before.text("CDPRODUTO", limits::kProduct);
+      c.original = {before.number("QTDERECE"), before.text("SGUNIDRECE", limits::kUnit)};
     }
     changes.push_back(std::move(c));
   }
   return changes;
 }
 
-bool sameLine(const RecipeLine& stored, const RecipeLine& original) {
-  return roundDec(stored.net, 5) == roundDec(original.net, 5) && stored.unit == original.unit;
+bool dishOnMenu(db::Database& db, const SaveRequest& request, const RecipeChange& c) {
+  auto st = db.prepare(
+      "SELECT 1 FROM CARDAPIO WHERE CDFILIAL = ?1 AND CDSERVFILI = ?2 AND DTCARDAPIO = ?3"
+      " AND CDFILAUXPRAT = ?4 AND CDPRATO = ?5");
+  st->bindText(1, request.branch);
+  st->bindText(2, request.service);
+  st->bindReal(3, request.day);
+  st->bindText(4, c.dishBranch);
+  st->bindText(5, c.dish);
+  return st->step();
+}
+
+// The per capita a recipe line may hold: above 0 at 5 decimals, and plausible.
+void checkPerCapita(const RecipeChange& c) {
+  if (!(roundDec(c.line.net, 5) > 0)) throw Refusal{msg::kQtdeInvalida, c.treeCode};
+  if (!(c.line.net <= limits::kMaxPerCapita)) throw Refusal{msg::kQtdeAcimaDoLimite, c.treeCode};
 }
 
 // Applies every change or throws the first Refusal. Runs inside the caller's transaction.
@@ -130,16 +209,19 @@ void applyChanges(db::Database& db, const CallContext& context, const SaveReques
   blocked->bindText(1, request.branch);
   bool localBlock = blocked->step() && blocked->text(0) == "S";
   int arrv = operatorParam(db, context.operatorCode, "ARRV");
+  std::string group = productGroup(db);
 
+  std::set<std::pair<std::string, std::string>> onMenu;
   std::map<RecipeTarget, int64_t> sizeBefore;
   std::map<RecipeTarget, std::string> lastDeleted;
   for (const auto& c : request.changes) {
     auto kind = recipeKindOf(c.kindCode);
     if (!kind) throw Refusal{msg::kTipoReceitaInvalido + c.kindCode, c.treeCode};
-    auto dish = db.prepare("SELECT 1 FROM PRATO WHERE CDFILAUXPRAT = ?1 AND CDPRATO = ?2");
-    dish->bindText(1, c.dishBranch);
-    dish->bindText(2, c.dish);
-    if (!dish->step()) throw Refusal{msg::kPratoNaoEncontrado, c.treeCode};
+    // Only the day's dishes: a recipe reached through another day could be a closed day's.
+    if (!onMenu.count({c.dishBranch, c.dish})) {
+      if (!dishOnMenu(db, request, c)) throw Refusal{msg::kPratoNaoEncontrado, c.treeCode};
+      onMenu.insert({c.dishBranch, c.dish});
+    }
 
     if (*kind == RecipeKind::Standard) {
       if (!hasRight(db, context.operatorCode, kRecipeRightKind, standardRight(c.kind))) {
@@ -152,12 +234,19 @@ void applyChanges(db::Database& db, const CallContext& context, const SaveReques
     RecipeTarget target{*kind, request.branch, request.service, c.dishBranch, c.dish};
     if (!sizeBefore.count(target)) sizeBefore[target] = store.count(target);
 
+    // A product joining the recipe: usable by the branch, of the configured group.
     auto checkNew = [&](const std::string& product) {
       auto info = productByCode(db, product, request.branch);
       std::string key = recipeProductRefusal(info);
       if (!key.empty()) throw Refusal{key, c.treeCode};
-      if (!(roundDec(c.line.net, 5) > 0)) throw Refusal{msg::kQtdeInvalida, c.treeCode};
-      if (store.find(target, product)) throw Refusal{msg::kProdJaCadastrado, c.treeCode};
+      if (!group.empty() && info->group != group) throw Refusal{msg::kProdForaDoGrupo, c.treeCode};
+    };
+    // A product staying in the recipe is re-validated against the group only, as the screen does
+    // when a row is edited.
+    auto checkGroup = [&](const std::string& product) {
+      if (group.empty()) return;
+      auto info = productByCode(db, product, request.branch);
+      if (!info || info->group != group) throw Refusal{msg::kProdForaDoGrupo, c.treeCode};
     };
 
     switch (c.kind) {
@@ -171,28 +260,30 @@ void applyChanges(db::Database& db, const CallContext& context, const SaveReques
         // recipe in force by a one-product recipe.
         if (sizeBefore[target] == 0) throw Refusal{msg::kReceitaInexistente, c.treeCode};
         checkNew(product);
-        store.insert(target, product, c.line);
+        checkPerCapita(c);
+        if (!store.insertNew(target, product, c.line)) {
+          throw Refusal{msg::kProdJaCadastrado, c.treeCode};
+        }
         break;
       }
       case ChangeKind::Modify: {
-        auto stored = store.find(target, c.originalProduct);
-        if (!stored || !sameLine(*stored, c.original)) {
-          throw Refusal{msg::kReceitaAlterada, c.treeCode};
-        }
-        if (c.product != c.originalProduct) {
+        bool swapped = c.product != c.originalProduct;
+        if (swapped) {
           checkNew(c.product);
-        } else if (!(roundDec(c.line.net, 5) > 0)) {
-          throw Refusal{msg::kQtdeInvalida, c.treeCode};
+        } else {
+          checkGroup(c.product);
         }
-        store.update(target, c.originalProduct, c.product, c.line);
+        checkPerCapita(c);
+        if (!store.updateUnchanged(target, c.originalProduct, c.original, c.product, c.line)) {
+          bool taken = swapped && store.find(target, c.product);
+          throw Refusal{taken ? msg::kProdJaCadastrado : msg::kReceitaAlterada, c.treeCode};
+        }
         break;
       }
       case ChangeKind::Delete: {
-        auto stored = store.find(target, c.originalProduct);
-        if (!stored || !sameLine(*stored, c.original)) {
+        if (!store.removeUnchanged(target, c.originalProduct, c.original)) {
           throw Refusal{msg::kReceitaAlterada, c.treeCode};
         }
-        store.remove(target, c.originalProduct);
         lastDeleted[target] = c.treeCode;
         break;
       }
@@ -228,14 +319,21 @@ Variant AnaCustRevRec::GravaReceita(db::Database& db, const CallContext& context
     return Variant::array({Variant(std::move(error)), std::move(second)});
   };
   try {
+    std::string refusal =
+        firstSizeRefusal({{"CDFILIAL", request.branch, limits::kBranch},
+                          {"CDSERVFILI", request.service, limits::kService},
+                          {"TIPO", request.recipeKind, limits::kRecipeKind},
+                          {"CDFILAUXPRAT", request.dishBranch, limits::kDishBranch},
+                          {"CDPRATO", request.dish, limits::kDish},
+                          {"CDFILIAL", request.costBranch, limits::kBranch}});
+    if (!refusal.empty()) return answer(refusal, Variant(""));
     // The delta is the change log; a client that sends it inside the full packet only is served
     // the same.
-    try {
-      request.changes = readChanges(delta.changes.empty() ? full : delta, request);
-    } catch (const platform::ConversionError& e) {
-      return answer(msg::kPacoteInvalido + std::string(e.what()), Variant(""));
-    }
-    std::string refusal =
+    const DataPacket& log = delta.changes.empty() ? full : delta;
+    if (log.changes.size() > limits::kMaxChanges)
+      return answer(msg::kAlteracoesDemais, Variant(""));
+    request.changes = readChanges(log, request);
+    refusal =
         checkCostContext(db, request.branch, request.service, request.costMode, request.costBranch);
     if (!refusal.empty()) return answer(refusal, Variant(""));
     std::string first = request.changes.empty() ? "" : request.changes.front().treeCode;
@@ -268,13 +366,20 @@ Variant AnaCustRevRec::AltComensais(db::Database& db, const CallContext&, const 
   double day = args.day(2);
   std::string dish = args.text(3);
   std::string dishBranch = args.text(4);
-  double diners = args.number(5);
-  std::string refusal = checkBranchService(db, branch, service);
+  double diners = args.real(5);
+  std::string refusal = firstSizeRefusal({{"CDFILIAL", branch, limits::kBranch},
+                                          {"CDSERVFILI", service, limits::kService},
+                                          {"CDPRATO", dish, limits::kDish},
+                                          {"CDFILAUXPRAT", dishBranch, limits::kDishBranch}});
+  if (!refusal.empty()) return Variant(refusal);
+  refusal = checkBranchService(db, branch, service);
   if (!refusal.empty()) return Variant(refusal);
   if (day < *blockDate(db, branch)) return Variant(msg::kDiaFechado);
-  if (!(diners >= 0) || diners > 1e9) return Variant(msg::kComensaisInvalidos);
+  if (!(diners >= 0)) return Variant(msg::kComensaisInvalidos);
+  if (!(diners <= limits::kMaxDiners)) return Variant(msg::kComensaisAcimaDoLimite);
 
   db::Transaction tx(db);
+  // The key names the dish on the day's menu: no row changed is a dish not on it.
   auto st = db.prepare(
       "UPDATE CARDAPIO SET COMENSPRATO = ?1 WHERE CDFILIAL = ?2 AND CDSERVFILI = ?3"
       " AND DTCARDAPIO = ?4 AND CDFILAUXPRAT = ?5 AND CDPRATO = ?6");

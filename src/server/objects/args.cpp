@@ -57,6 +57,14 @@ double Args::number(size_t i) const {
   }
 }
 
+double Args::real(size_t i) const {
+  try {
+    return params_[i].toDouble();
+  } catch (const platform::ConversionError&) {
+    fail(i, "a number");
+  }
+}
+
 double Args::day(size_t i) const {
   const Variant& v = params_[i];
   double d = 0;

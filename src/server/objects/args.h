@@ -27,6 +27,8 @@ class Args {
   std::string text(size_t i) const;
   int integer(size_t i) const;
   double number(size_t i) const;
+  // As number(), NaN and infinities included: for a value whose bounds the method refuses itself.
+  double real(size_t i) const;
   double day(size_t i) const;  // a date, time of day dropped
   bool boolean(size_t i) const;
   // REQUIRES nothing; Errors: RpcFault kInvalidParams when the argument is not a data packet.

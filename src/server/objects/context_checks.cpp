@@ -4,14 +4,17 @@
 #include "server/cost/unit_cost.h"
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
+#include "server/objects/write_limits.h"
 
 namespace server::objects {
 
 std::string checkBranchService(db::Database& db, const std::string& branch,
                                const std::string& service) {
-  if (!processingDate(db, branch)) return msg::kFilialNaoCadastrada + branch;
+  if (!processingDate(db, branch)) {
+    return msg::kFilialNaoCadastrada + limits::clip(branch, limits::kBranch);
+  }
   if (!service.empty() && !serviceExists(db, branch, service)) {
-    return msg::kServicoNaoCadastrado + service;
+    return msg::kServicoNaoCadastrado + limits::clip(service, limits::kService);
   }
   return "";
 }
@@ -23,7 +26,7 @@ std::string checkCostContext(db::Database& db, const std::string& branch,
   if (!refusal.empty()) return refusal;
   if (!cost::isKnownCostMode(costMode)) return msg::kTipoCustoInvalido + std::to_string(costMode);
   if (!costBranch.empty() && costBranch != branch && !processingDate(db, costBranch)) {
-    return msg::kFilialNaoCadastrada + costBranch;
+    return msg::kFilialNaoCadastrada + limits::clip(costBranch, limits::kBranch);
   }
   return "";
 }

@@ -29,6 +29,13 @@ std::optional<double> blockDate(db::Database& db, const std::string& branch) {
   return *processing + blockDays(db);
 }
 
+std::string productGroup(db::Database& db) {
+  auto st = db.prepare("SELECT CDGRUPPROD FROM PARAMGERAL ORDER BY IDPARAMGERAL");
+  if (!st->step()) return "";
+  std::string group = st->text(0);
+  return group.find_first_not_of(' ') == std::string::npos ? "" : group;
+}
+
 namespace {
 
 std::optional<ProductInfo> productWhere(db::Database& db, const char* column,

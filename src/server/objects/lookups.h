@@ -19,6 +19,10 @@ double blockDays(db::Database& db);
 // nullopt for an unknown branch.
 std::optional<double> blockDate(db::Database& db, const std::string& branch);
 
+// PARAMGERAL.CDGRUPPROD, the product group recipe products must belong to; "" when none is
+// configured (empty or blank).
+std::string productGroup(db::Database& db);
+
 struct ProductInfo {
   std::string code;  // CDPRODUTO
   std::string treeCode;

@@ -13,6 +13,7 @@ inline constexpr const char* kQtdeInvalida = "qtde<0";
 inline constexpr const char* kNaoExcluir = "nao_excluir";
 inline constexpr const char* kReceLocBloqueada = "recelocbloqalt";
 inline constexpr const char* kOperNaoAutorizado = "opernaut";
+inline constexpr const char* kProdForaDoGrupo = "prod_inv_grup_prod";
 // Verif_Status_Prod's answer for an inactive product.
 inline constexpr const char* kStatusInativo = "PROD_INATIVO";
 
@@ -36,6 +37,15 @@ inline constexpr const char* kTipoReceitaInvalido = "Tipo de receita inválido: 
 inline constexpr const char* kPacoteInvalido = "Pacote de alterações inválido: ";
 inline constexpr const char* kPratoNaoEncontrado = "Prato não encontrado no cardápio do dia.";
 inline constexpr const char* kComensaisInvalidos = "Número de comensais inválido.";
+inline constexpr const char* kComensaisAcimaDoLimite =
+    "Número de comensais acima do limite de 1.000.000 por prato.";
+inline constexpr const char* kQtdeAcimaDoLimite =
+    "Quantidade Per Capita acima do limite de 1.000 por comensal.";
+inline constexpr const char* kAlteracoesDemais =
+    "Alterações demais em uma só gravação: grave no máximo 500 produtos por vez.";
+inline constexpr const char* kTextoLongo = "Texto longo demais no campo ";
+inline constexpr const char* kValorInvalido =
+    "Pacote de alterações inválido: valor inválido no campo ";
 inline constexpr const char* kProdutoNaoCadastrado = "Produto não cadastrado: ";
 inline constexpr const char* kProdInativoTexto = "Produto não cadastrado para a filial ou inativo.";
 inline constexpr const char* kProdCompraTexto = "Receita não pode possuir produto de compra.";

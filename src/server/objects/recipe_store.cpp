@@ -80,8 +80,27 @@ int64_t RecipeStore::count(const RecipeTarget& target) {
   return st->step() ? st->integer(0) : 0;
 }
 
-void RecipeStore::insert(const RecipeTarget& target, const std::string& product,
-                         const RecipeLine& line) {
+namespace {
+
+// "QTDERECE >= ?n AND QTDERECE < ?n+1 AND SGUNIDRECE = ?n+2": the line rounds to `original`'s
+// per capita at 5 decimals and has its unit.
+void originalCondition(std::string* sql, int n) {
+  *sql += " AND QTDERECE >= ?" + std::to_string(n) + " AND QTDERECE < ?" + std::to_string(n + 1) +
+          " AND SGUNIDRECE = ?" + std::to_string(n + 2);
+}
+
+void bindOriginal(db::Statement& st, const RecipeLine& original, int n) {
+  // Half a unit of the fifth decimal either side: what rounds to the same 5 decimals.
+  double net = platform::roundDec(original.net, 5);
+  st.bindReal(n, net - 0.000005);
+  st.bindReal(n + 1, net + 0.000005);
+  st.bindText(n + 2, original.unit);
+}
+
+}  // namespace
+
+bool RecipeStore::insertNew(const RecipeTarget& target, const std::string& product,
+                            const RecipeLine& line) {
   std::string columns, values;
   int n = 1;
   auto add = [&](const char* column) {
@@ -93,13 +112,52 @@ void RecipeStore::insert(const RecipeTarget& target, const std::string& product,
   if (target.kind == RecipeKind::PerService) add("CDSERVFILI");
   for (const char* c : {"CDFILAUXPRAT", "CDPRATO", "CDPRODUTO", "QTDERECE", "SGUNIDRECE"})
     add(c);
+  // The product already there is the recipe's key: the insert itself is the duplicate check.
   auto st = db_.prepare(std::string("INSERT INTO ") + tableOf(target.kind) + " (" + columns +
-                        ") VALUES (" + values + ")");
+                        ") VALUES (" + values + ") ON CONFLICT DO NOTHING");
   int next = bindKey(*st, target);
   st->bindText(next, product);
-  st->bindReal(next + 1, line.net);
+  st->bindReal(next + 1, platform::roundDec(line.net, 5));
   st->bindText(next + 2, line.unit);
   st->run();
+  return db_.changes() == 1;
+}
+
+bool RecipeStore::updateUnchanged(const RecipeTarget& target, const std::string& product,
+                                  const RecipeLine& original, const std::string& newProduct,
+                                  const RecipeLine& line) {
+  std::string sql = std::string("UPDATE ") + tableOf(target.kind) +
+                    " SET CDPRODUTO = ?1, QTDERECE = ?2, SGUNIDRECE = ?3 WHERE ";
+  int n = keyCondition(target, &sql, 4);
+  sql += " AND CDPRODUTO = ?" + std::to_string(n);
+  originalCondition(&sql, n + 1);
+  if (newProduct != product) {
+    // Unqualified columns of the subquery name its own rows; the key placeholders repeat.
+    sql += std::string(" AND NOT EXISTS (SELECT 1 FROM ") + tableOf(target.kind) + " WHERE ";
+    keyCondition(target, &sql, 4);
+    sql += " AND CDPRODUTO = ?1)";
+  }
+  auto st = db_.prepare(sql);
+  st->bindText(1, newProduct);
+  st->bindReal(2, platform::roundDec(line.net, 5));
+  st->bindText(3, line.unit);
+  st->bindText(bindKey(*st, target, 4), product);
+  bindOriginal(*st, original, n + 1);
+  st->run();
+  return db_.changes() == 1;
+}
+
+bool RecipeStore::removeUnchanged(const RecipeTarget& target, const std::string& product,
+                                  const RecipeLine& original) {
+  std::string sql = std::string("DELETE FROM ") + tableOf(target.kind) + " WHERE ";
+  int n = keyCondition(target, &sql);
+  sql += " AND CDPRODUTO = ?" + std::to_string(n);
+  originalCondition(&sql, n + 1);
+  auto st = db_.prepare(sql);
+  st->bindText(bindKey(*st, target), product);
+  bindOriginal(*st, original, n + 1);
+  st->run();
+  return db_.changes() == 1;
 }
 
 void RecipeStore::update(const RecipeTarget& target, const std::string& product,
@@ -113,15 +171,6 @@ void RecipeStore::update(const RecipeTarget& target, const std::string& product,
   st->bindReal(2, line.net);
   st->bindText(3, line.unit);
   st->bindText(bindKey(*st, target, 4), product);
-  st->run();
-}
-
-void RecipeStore::remove(const RecipeTarget& target, const std::string& product) {
-  std::string sql = std::string("DELETE FROM ") + tableOf(target.kind) + " WHERE ";
-  int n = keyCondition(target, &sql);
-  sql += " AND CDPRODUTO = ?" + std::to_string(n);
-  auto st = db_.prepare(sql);
-  st->bindText(bindKey(*st, target), product);
   st->run();
 }
 

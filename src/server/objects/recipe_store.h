@@ -39,11 +39,27 @@ class RecipeStore {
   // Errors: DbError for all of them.
   std::optional<RecipeLine> find(const RecipeTarget& target, const std::string& product);
   int64_t count(const RecipeTarget& target);
-  void insert(const RecipeTarget& target, const std::string& product, const RecipeLine& line);
-  // Replaces `product`'s line by `newProduct` with `line`. REQUIRES: the line exists.
+
+  // Conditional writes: each writes only when the recipe still holds what the caller last saw,
+  // and answers whether it did. The condition is part of the statement, so a concurrent change is
+  // caught on a backend that does not lock at the start of a transaction as well. Per capita
+  // quantities are stored rounded to 5 decimals and compared at 5 decimals.
+  //
+  // Adds `product` unless the recipe already has it.
+  bool insertNew(const RecipeTarget& target, const std::string& product, const RecipeLine& line);
+  // Replaces `product`'s line by `newProduct` with `line` while the line still holds `original`
+  // and, when `newProduct` differs, the recipe does not hold `newProduct` yet.
+  bool updateUnchanged(const RecipeTarget& target, const std::string& product,
+                       const RecipeLine& original, const std::string& newProduct,
+                       const RecipeLine& line);
+  // Deletes `product`'s line while it still holds `original`.
+  bool removeUnchanged(const RecipeTarget& target, const std::string& product,
+                       const RecipeLine& original);
+
+  // Replaces `product`'s line by `newProduct` with `line`, whatever it holds.
+  // REQUIRES: the line exists.
   void update(const RecipeTarget& target, const std::string& product, const std::string& newProduct,
               const RecipeLine& line);
-  void remove(const RecipeTarget& target, const std::string& product);
 
  private:
   db::Database& db_;

@@ -1,0 +1,31 @@
+#include "server/objects/write_limits.h"
+
+#include "server/objects/messages.h"
+
+namespace server::objects::limits {
+
+size_t charCount(std::string_view text) {
+  size_t count = 0;
+  for (char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+  }
+  return count;
+}
+
+std::string clip(std::string_view text, int maxChars) {
+  int count = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++count > maxChars) {
+      return std::string(text.substr(0, i));
+    }
+  }
+  return std::string(text);
+}
+
+std::string sizeRefusal(std::string_view field, std::string_view text, int maxChars) {
+  if (charCount(text) <= static_cast<size_t>(maxChars)) return "";
+  return msg::kTextoLongo + std::string(field) + " (máximo " + std::to_string(maxChars) +
+         " caracteres).";
+}
+
+}  // namespace server::objects::limits

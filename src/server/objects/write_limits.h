@@ -1,0 +1,37 @@
+// The bounds every write is held to on the server, whatever the client sends: what the screen
+// itself never sends is refused before anything is written.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace server::objects::limits {
+
+// Per capita in the recipe unit. A kilogram or a litre per diner is already a whole meal, and a
+// catalogue kept in grams stays under a thousand too; beyond it the figure is a slip or a broken
+// client, and its products with the diners would overflow the month's sums.
+inline constexpr double kMaxPerCapita = 1000;
+// Diners of one dish on one day, far beyond any kitchen.
+inline constexpr double kMaxDiners = 1'000'000;
+// Changes in one recipe save: a day's whole menu holds a few hundred products at most.
+inline constexpr size_t kMaxChanges = 500;
+
+// Column sizes of the schema, in characters, of the texts the writes take from the client.
+inline constexpr int kBranch = 4;      // CDFILIAL
+inline constexpr int kService = 5;     // CDSERVFILI
+inline constexpr int kDishBranch = 4;  // CDFILAUXPRAT
+inline constexpr int kDish = 10;       // CDPRATO
+inline constexpr int kProduct = 10;    // CDPRODUTO
+inline constexpr int kTreeCode = 20;   // CDARVPROD
+inline constexpr int kUnit = 10;       // SGUNIDRECE
+inline constexpr int kRecipeKind = 1;  // TIPO
+
+// Characters (UTF-8 code points) of `text`.
+size_t charCount(std::string_view text);
+// `text` cut to `maxChars` characters: how a refusal quotes what the client sent.
+std::string clip(std::string_view text, int maxChars);
+// "" when `text` fits `maxChars` characters, else the refusal naming `field`.
+std::string sizeRefusal(std::string_view field, std::string_view text, int maxChars);
+
+}  // namespace server::objects::limits
