@@ -15,10 +15,12 @@ using screen::ToolButton;
 
 void Recipe::sbtCancelaClick() {
   if (isEditing(cdsProduto)) {
+    screen_.form().discardEdits(dtsProduto);
     cdsProduto.cancel();
     return;
   }
   if (cdsCardapio.state() == DataSetState::Edit) {
+    screen_.form().discardEdits(dtsCardapio);
     cdsCardapio.cancel();
     const Variant dish = Variant::array({
         cdsCardapio.fieldByName("CDFILIAL").asString(),
@@ -44,6 +46,8 @@ void Recipe::sbtCancelaClick() {
 }
 
 void Recipe::discardPendingChanges() {
+  screen_.form().discardEdits(dtsProduto);
+  screen_.form().discardEdits(dtsCardapio);
   if (isEditing(cdsProduto)) cdsProduto.cancel();
   if (cdsProduto.active()) cdsProduto.cancelUpdates();
   if (isEditing(cdsCardapio)) cdsCardapio.cancel();

@@ -21,10 +21,13 @@ using screen::ToolButton;
 void Recipe::sbtConfirmaClick() {
   // recipeChanged is left as it is until a save goes through: a confirm answered No, or a save
   // that fails, must not hide that earlier saved changes still wait for a recalculation.
+  platform::ui::Form& form = screen_.form();
+  // What the user typed into a cell and has not written yet belongs to the row being stored.
+  form.updateRecord(dtsProduto);
+  form.updateRecord(dtsCardapio);
   if (isEditing(cdsProduto)) cdsProduto.post();
   if (cdsCardapio.state() == DataSetState::Edit) cdsCardapio.post();
 
-  platform::ui::Form& form = screen_.form();
   const int help = form.helpContext();
   const auto redraw = [&form] { form.repaint(); };
   if (!screen_.toolButton(ToolButton::Confirma).enabled() ||

@@ -73,6 +73,28 @@ TEST_F(RecipeSaveTest, ConfirmSendsTheDaysProductsWithTheChangeAndShowsTheServer
   EXPECT_EQ(dialogsShown(), (std::vector<std::string>{"Confirma operação?", kRecalcular}));
 }
 
+// Ctrl+Enter while the cell editor still holds the typing: the typing is what is stored and
+// sent; Esc drops it with the row.
+TEST_F(RecipeSaveTest, TypingStillInTheEditorIsStoredByTheConfirmAndDroppedByTheCancel) {
+  openOn(march(4), [&](TfrmAnaCustRevRec& f, Driver& d) {
+    DBGrid& grid = *f.recipe.dbgPrato;
+    ASSERT_TRUE(d.selectCell(grid, "QTDERECE"));
+    ASSERT_TRUE(d.type(grid, "0,35"));
+    ASSERT_TRUE(grid.editorMode());
+    host->dialogs.answer(platform::mrYes);
+    ASSERT_TRUE(key(d, grid, VK_RETURN, ssCtrl));
+    EXPECT_EQ(server.log->last("GravaReceita")[1].packet().value(0, "QTDERECE"), Variant(0.35));
+    EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("QTDERECE").asFloat(), 0.35);
+
+    ASSERT_TRUE(d.type(grid, "0,5"));
+    ASSERT_TRUE(key(d, grid, VK_ESCAPE, ssNone, nullptr, 27));
+    EXPECT_FALSE(grid.editorMode());
+    EXPECT_FALSE(f.recipe.hasPendingRecipeChanges());
+    EXPECT_DOUBLE_EQ(f.recipe.cdsProduto.fieldByName("QTDERECE").asFloat(), 0.35);
+  });
+  EXPECT_TRUE(errorsShown().empty());
+}
+
 TEST_F(RecipeSaveTest, AnsweringNoOrHavingNothingPendingSendsNothing) {
   openOn(march(4), [&](TfrmAnaCustRevRec& f, Driver& d) {
     // The open row is stored before the question; No keeps it pending.
