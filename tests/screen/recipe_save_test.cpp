@@ -356,6 +356,10 @@ TEST_F(RecipeSaveTest, EveryPendingDinersChangeIsSentAndOnlyTheAcceptedOnesAreMe
       changeDiners(f, d, "70");
       EXPECT_EQ(f.recipe.cdsCardapio.changeCount(), c.pendingAfter);
       EXPECT_EQ(f.recipe.cdsCardapio.fieldByName("NMPRATO").asString(), "FEIJAO");
+      // The product list still follows the dish.
+      EXPECT_EQ(f.recipe.cdsProduto.filter(), "CDPRATO = '2002' AND CDFILAUXPRAT = '0001'");
+      EXPECT_TRUE(f.recipe.cdsProduto.filtered());
+      EXPECT_EQ(f.recipe.cdsProduto.recordCount(), 1);
       EXPECT_EQ(f.ctx.recipeChanged, c.pendingAfter == 0);
       ASSERT_TRUE(d.dispatch([&] { f.recipe.discardPendingChanges(); }));
       EXPECT_EQ(column(f.recipe.cdsCardapio, "COMENSPRATO"),
