@@ -1,9 +1,9 @@
 // The services the host shell lends to the screens it opens: its settings, the operator and the
 // module, rights, the busy animation, the mouse cursor, the modal loop, the direct read-only
 // queries, the search list, the clipboard, the product-code check and the loading of sibling
-// screens. The screen reaches them only through these
-// interfaces; the host shell (desktop, headless report, tests) installs the implementations with
-// setHostServices() before it opens a screen.
+// screens. The screen reaches them only through these interfaces; the host shell (desktop,
+// headless report, tests) installs the implementations with setHostServices() before it opens a
+// screen.
 #pragma once
 
 #include <cstdint>

@@ -32,6 +32,20 @@ TEST_F(ScreenTest, EachPageIsTheFormsOwnSheet) {
   });
 }
 
+// The connections and parameters the recipe editing asks for; the authorisation server stays
+// unconnected until a rule asks it.
+TEST_F(ScreenTest, TheServersAndParametersLentAreTheForms) {
+  open([&](TfrmAnaCustRevRec& f, Driver&) {
+    ScreenServices& s = f.services();
+    EXPECT_EQ(&s.authorizationServer(), f.netAutoriza.get());
+    EXPECT_FALSE(s.authorizationServer().Connected());
+    EXPECT_EQ(&s.standardRecipeServer(), f.netReceitaPadrao.get());
+    EXPECT_EQ(&s.paramGeral(), &f.cdsParamGeral);
+    EXPECT_EQ(&s.paramGeralQuery(), &f.qryParamGeral);
+    EXPECT_EQ(s.paramGeralQuery().FieldByName("IDPESQCOMPPROD").asString(), "N");
+  });
+}
+
 // A planned sub-page stays active for its own page control while another main page is shown.
 TEST_F(ScreenTest, APageIsActiveOnItsOwnPageControl) {
   open([&](TfrmAnaCustRevRec& f, Driver& d) {
