@@ -17,6 +17,8 @@ QtHost::QtHost(remote::HostShell& shell, remote::QueryExecutor& queries,
   services.modal = &modal;
   services.queries = &queries;
   services.dialogs = dialogsOverride != nullptr ? dialogsOverride : &dialogs;
+  services.search = &search;
+  services.clipboard = &clipboard;
   services.errors = errorsOverride != nullptr ? errorsOverride : &dialogs;
   installed_.emplace(services);
   remote::TNetConnection::setDefaultTransportFactory(threadedTransportFactory(

@@ -1,7 +1,8 @@
 // The desktop's host services together: the busy animation window, the wait cursor, the modal
-// loop, the message dialogs and the error display, installed as the process's host services
-// (with the given shell and direct queries) for the object's lifetime, and every server
-// connection's transport moved onto a worker thread. The previous services are put back after.
+// loop, the message dialogs and the error display, the search list and the clipboard, installed as
+// the process's host services (with the given shell and direct queries) for the object's lifetime,
+// and every server connection's transport moved onto a worker thread. The previous services are put
+// back after.
 #pragma once
 
 #include <optional>
@@ -10,6 +11,7 @@
 #include "desktop/cursor_control.h"
 #include "desktop/message_dialogs.h"
 #include "desktop/modal_loop.h"
+#include "desktop/search_dialog.h"
 #include "remote/host_services.h"
 
 namespace desktop {
@@ -29,6 +31,8 @@ class QtHost {
   QtCursorControl cursor;
   QtModalLoop modal;
   QtMessageDialogs dialogs;
+  QtSearchList search;
+  QtClipboard clipboard;
 
  private:
   // Last, so the previous services are back before the members above go.

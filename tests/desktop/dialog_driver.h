@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <memory>
+#include <vector>
 
 namespace desktop::testing {
 
@@ -46,6 +47,40 @@ inline std::shared_ptr<SeenDialog> answerNextDialog(const QString& buttonText) {
     } else {
       box->done(-1);  // the button is missing: end the dialog, the test reports it
     }
+  });
+  timer->start();
+  return seen;
+}
+
+// Answers the next dialogs in turn, one button text each; the texts seen are appended to the
+// returned list.
+inline std::shared_ptr<std::vector<SeenDialog>> answerDialogs(const QStringList& buttonTexts) {
+  auto seen = std::make_shared<std::vector<SeenDialog>>();
+  auto left = std::make_shared<QStringList>(buttonTexts);
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, seen, left] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible() || box->property("answered").toBool()) return;
+    box->setProperty("answered", true);
+    SeenDialog dialog{box->windowTitle(), box->text(), {}};
+    const QString wanted = left->takeFirst();
+    QAbstractButton* target = nullptr;
+    for (QAbstractButton* b : box->buttons()) {
+      QString text = b->text();
+      text.remove('&');
+      dialog.buttons << text;
+      if (text == wanted) target = b;
+    }
+    seen->push_back(dialog);
+    if (left->isEmpty()) {
+      timer->stop();
+      timer->deleteLater();
+    }
+    if (target != nullptr)
+      target->click();
+    else
+      box->done(-1);
   });
   timer->start();
   return seen;
