@@ -152,7 +152,8 @@ TEST_F(ScreenTest, ConsumptionGridsWarnOnOutdatedCostsInABranchModule) {
     open([&](TfrmAnaCustRevRec& f, Driver& d) {
       ASSERT_TRUE(d.selectSubPage(f.tshConsumoServico));
       if (c.fixedType) {
-        ASSERT_TRUE(d.selectRow(*f.consumption.dbgTipoCons, f.consumption.cdsConsumo.recordCount() - 1));
+        ASSERT_TRUE(
+            d.selectRow(*f.consumption.dbgTipoCons, f.consumption.cdsConsumo.recordCount() - 1));
       }
       const RecordingCanvas canvas = paint(f, c.grid, c.field, c.selected);
       const auto* text = canvas.lastText();
