@@ -98,8 +98,9 @@ class AnaCustRevRec : public RemoteObject {
   //   AltComensais(branch, service, day, CDPRATO, CDFILAUXPRAT, diners) -> true or a refusal:
   //   texts beyond their columns, diners below 0 or above 1,000,000, a closed day, a dish not on
   //   the day's menu.
-  //   TrocaProduto(dish, branch, service, old, new, unit, factor, "", "") -> true or a refusal:
-  //   swaps a product for one of its optional products in the per-service recipe.
+  //   TrocaProduto(dish, branch, service, old, new, unit, factor, CDFILAUXPRAT or "", TIPO or
+  //   "") -> true or a refusal: swaps a product for one of its optional products in exactly one
+  //   per-service recipe, a conditional write. Refusals: see swapProduct (recipe_store.h).
   platform::Variant GravaReceita(db::Database&, const CallContext&, const Params&);
   platform::Variant AltComensais(db::Database&, const CallContext&, const Params&);
   platform::Variant TrocaProduto(db::Database&, const CallContext&, const Params&);
