@@ -104,6 +104,14 @@ class AnaCustRevRec : public RemoteObject {
   platform::Variant GravaReceita(db::Database&, const CallContext&, const Params&);
   platform::Variant AltComensais(db::Database&, const CallContext&, const Params&);
   platform::Variant TrocaProduto(db::Database&, const CallContext&, const Params&);
+  // Costs by cost mode, for the cost exception tool (ana_cust_cost_modes.cpp), read-only:
+  //   GetCustoModos(product codes: an array of CDPRODUTO texts, cost branch, cost date) -> packet
+  //   with one row per distinct product, in the order given: CDARVPROD, NMPRODUTO, then the unit
+  //   cost each mode gives at the date, VRCUSTO6, VRCUSTO44, VRCUSTO48, VRCUSTO10, VRCUSTO30,
+  //   VRCUSTO7 (per stock unit, 5 decimals; a purchase product priced as its stock product; 0
+  //   where a mode has no cost). Refused: an unknown branch or product, a code beyond its
+  //   column, more than 5,000 products.
+  platform::Variant GetCustoModos(db::Database&, const CallContext&, const Params&);
 
   Environment env_;
 };

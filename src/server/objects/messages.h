@@ -64,6 +64,8 @@ inline constexpr const char* kPratoAmbiguo =
 inline constexpr const char* kPratoSemDiaAberto =
     "Prato fora do cardápio dos dias abertos: a receita não pode mais ser alterada aqui.";
 inline constexpr const char* kFatorInvalido = "Fator de correção inválido.";
+inline constexpr const char* kProdutosDemais =
+    "Produtos demais em uma só consulta: consulte no máximo 5.000 produtos por vez.";
 inline constexpr const char* kErroBanco = "Erro no banco de dados: ";
 
 }  // namespace server::objects::msg
