@@ -1,6 +1,6 @@
 // Application-server figures on the demo company: the month's daily costs for the largest
 // service-month (also on a scale-50 database, which must cost about the same), one day's
-// products and a recipe save of five changes.
+// products, a recipe save of five changes, and the costs of every cost mode for 200 products.
 //
 // The scale-50 database takes a while to create; it is kept in the temporary directory and
 // reused by later runs (MENUCOST_BENCH_DIR overrides the directory).
@@ -198,6 +198,27 @@ void BM_GravaReceita5(benchmark::State& state) {
   state.counters["statements"] = statements;
 }
 
+// The costs of every cost mode for 200 stock products of the branch at the reference date.
+void BM_GetCustoModos200(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  std::vector<Variant> codes;
+  auto st = f.db->prepare(
+      "SELECT CDPRODUTO FROM PRODUTO WHERE CDPRODESTO = CDPRODUTO ORDER BY CDPRODUTO LIMIT 200");
+  while (st->step())
+    codes.push_back(Variant(st->text(0)));
+  st.reset();
+  for (auto _ : state) {
+    Variant r =
+        f.call("GetCustoModos", {Variant::array(codes), f.month.branch, Variant::date(kReference)});
+    if (!r.isPacket()) {
+      state.SkipWithError(r.debugString().c_str());
+      return;
+    }
+    benchmark::DoNotOptimize(r);
+  }
+  state.counters["products"] = static_cast<double>(codes.size());
+}
+
 }  // namespace
 
 BENCHMARK(BM_GetTrabCusto_Demo)
@@ -216,6 +237,11 @@ BENCHMARK(BM_GetProduto)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
 BENCHMARK(BM_GravaReceita5)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetCustoModos200)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)

@@ -28,6 +28,7 @@ platform::Variant AnaCustRevRec::call(db::Database& db, const CallContext& conte
       {"GravaReceita", &AnaCustRevRec::GravaReceita},
       {"AltComensais", &AnaCustRevRec::AltComensais},
       {"TrocaProduto", &AnaCustRevRec::TrocaProduto},
+      {"GetCustoModos", &AnaCustRevRec::GetCustoModos},
   };
   return kMethods.call(*this, db, context, method, params);
 }

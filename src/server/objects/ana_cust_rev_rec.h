@@ -98,11 +98,20 @@ class AnaCustRevRec : public RemoteObject {
   //   AltComensais(branch, service, day, CDPRATO, CDFILAUXPRAT, diners) -> true or a refusal:
   //   texts beyond their columns, diners below 0 or above 1,000,000, a closed day, a dish not on
   //   the day's menu.
-  //   TrocaProduto(dish, branch, service, old, new, unit, factor, "", "") -> true or a refusal:
-  //   swaps a product for one of its optional products in the per-service recipe.
+  //   TrocaProduto(dish, branch, service, old, new, unit, factor, CDFILAUXPRAT or "", TIPO or
+  //   "") -> true or a refusal: swaps a product for one of its optional products in exactly one
+  //   per-service recipe, a conditional write. Refusals: see swapProduct (recipe_store.h).
   platform::Variant GravaReceita(db::Database&, const CallContext&, const Params&);
   platform::Variant AltComensais(db::Database&, const CallContext&, const Params&);
   platform::Variant TrocaProduto(db::Database&, const CallContext&, const Params&);
+  // Costs by cost mode, for the cost exception tool (ana_cust_cost_modes.cpp), read-only:
+  //   GetCustoModos(product codes: an array of CDPRODUTO texts, cost branch, cost date) -> packet
+  //   with one row per distinct product, in the order given: CDARVPROD, NMPRODUTO, then the unit
+  //   cost each mode gives at the date, VRCUSTO6, VRCUSTO44, VRCUSTO48, VRCUSTO10, VRCUSTO30,
+  //   VRCUSTO7 (per stock unit, 5 decimals; a purchase product priced as its stock product; 0
+  //   where a mode has no cost). Refused: an unknown branch or product, a code beyond its
+  //   column, more than 5,000 products.
+  platform::Variant GetCustoModos(db::Database&, const CallContext&, const Params&);
 
   Environment env_;
 };

@@ -55,6 +55,17 @@ inline constexpr const char* kProdutoForaDaReceita = "Produto não encontrado na
 inline constexpr const char* kReceLocJaCadastrado = "Produto já cadastrado na receita local.";
 inline constexpr const char* kReceServJaCadastrado =
     "Produto já cadastrado na receita por serviço.";
+inline constexpr const char* kTrocaBloqueada =
+    "Troca de ingrediente bloqueada pelos parâmetros de planejamento da filial.";
+inline constexpr const char* kTrocaReceitaPadrao =
+    "A receita padrão não tem troca de ingrediente: troque na receita local ou por serviço.";
+inline constexpr const char* kPratoAmbiguo =
+    "O código do prato pertence a mais de uma receita da filial: informe a filial do prato.";
+inline constexpr const char* kPratoSemDiaAberto =
+    "Prato fora do cardápio dos dias abertos: a receita não pode mais ser alterada aqui.";
+inline constexpr const char* kFatorInvalido = "Fator de correção inválido.";
+inline constexpr const char* kProdutosDemais =
+    "Produtos demais em uma só consulta: consulte no máximo 5.000 produtos por vez.";
 inline constexpr const char* kErroBanco = "Erro no banco de dados: ";
 
 }  // namespace server::objects::msg

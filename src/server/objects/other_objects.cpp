@@ -54,10 +54,12 @@ Variant InfPrato::PesqProdOpc(db::Database& db, const CallContext&, const Params
 }
 
 Variant InfPrato::TrocaProduto(db::Database& db, const CallContext&, const Params& params) {
-  Args args("TrocaProduto", params, 9);
-  std::string refusal = swapProduct(db, RecipeKind::Local, args.text(0), args.text(1), "",
-                                    args.text(3), args.text(4), args.text(5));
-  if (!refusal.empty()) return Variant(refusal);
+  try {
+    std::string refusal = swapProduct(db, swapRequest(RecipeKind::Local, params));
+    if (!refusal.empty()) return Variant(refusal);
+  } catch (const db::DbError& e) {
+    return Variant(msg::kErroBanco + std::string(e.what()));
+  }
   return Variant(true);
 }
 

@@ -20,8 +20,9 @@ class Autoriza : public RemoteObject {
 
 // "Rcx00502.rdmInfPrato".
 //   PesqProdOpc(product tree code, levels) -> packet of cdsPesqProdOpc: the optional products.
-//   TrocaProduto(dish, branch, "", old product, new product, unit, factor, "", "") -> true, or a
-//   refusal text: swaps the product in the branch's local recipe of the dish.
+//   TrocaProduto(dish, branch, "", old product, new product, unit, factor, CDFILAUXPRAT or "",
+//   TIPO or "") -> true, or a refusal text: swaps the product in exactly one local recipe of the
+//   branch (see swapProduct in recipe_store.h).
 class InfPrato : public RemoteObject {
  public:
   static constexpr const char* kName = "Rcx00502.rdmInfPrato";

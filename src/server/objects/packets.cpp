@@ -124,4 +124,9 @@ DataPacket pesqProdOpc() {
                t("CDPRODESTO", 10), f("VRPEFATOCORR")});
 }
 
+DataPacket custoModos() {
+  return make({t("CDARVPROD", 20), t("NMPRODUTO", 50), f("VRCUSTO6"), f("VRCUSTO44"),
+               f("VRCUSTO48"), f("VRCUSTO10"), f("VRCUSTO30"), f("VRCUSTO7")});
+}
+
 }  // namespace server::objects::packets

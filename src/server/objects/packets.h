@@ -28,6 +28,9 @@ platform::DataPacket origemCusto();    // cdsOrigemCusto
 platform::DataPacket pesqProd();       // cdsPesqProd
 platform::DataPacket vdProduto();      // cdsVdProduto
 platform::DataPacket pesqProdOpc();    // cdsPesqProdOpc
+// GetCustoModos: CDARVPROD, NMPRODUTO, VRCUSTO6, VRCUSTO44, VRCUSTO48, VRCUSTO10, VRCUSTO30,
+// VRCUSTO7.
+platform::DataPacket custoModos();
 
 // Values of the packet's field types.
 inline platform::Variant text(std::string value) {

@@ -1,11 +1,14 @@
 #include "server/objects/recipe_store.h"
 
+#include <cmath>
 #include <tuple>
 
 #include "platform/format.h"
+#include "server/objects/args.h"
 #include "server/objects/context_checks.h"
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
+#include "server/objects/write_limits.h"
 
 namespace server::objects {
 
@@ -160,59 +163,146 @@ bool RecipeStore::removeUnchanged(const RecipeTarget& target, const std::string&
   return db_.changes() == 1;
 }
 
-void RecipeStore::update(const RecipeTarget& target, const std::string& product,
-                         const std::string& newProduct, const RecipeLine& line) {
-  std::string sql = std::string("UPDATE ") + tableOf(target.kind) +
-                    " SET CDPRODUTO = ?1, QTDERECE = ?2, SGUNIDRECE = ?3 WHERE ";
-  int n = keyCondition(target, &sql, 4);
-  sql += " AND CDPRODUTO = ?" + std::to_string(n);
-  auto st = db_.prepare(sql);
-  st->bindText(1, newProduct);
-  st->bindReal(2, line.net);
-  st->bindText(3, line.unit);
-  st->bindText(bindKey(*st, target, 4), product);
-  st->run();
+namespace {
+
+// The dish branches of the `kind` recipes of the dish code in the branch (and service), limited to
+// `dishBranch` when given.
+std::vector<std::string> swapCandidates(db::Database& db, const SwapRequest& r) {
+  bool perService = r.kind == RecipeKind::PerService;
+  std::string sql = std::string("SELECT DISTINCT CDFILAUXPRAT FROM ") + tableOf(r.kind) +
+                    " WHERE CDFILIAL = ?1 AND CDPRATO = ?2";
+  int n = 3;
+  if (perService) sql += " AND CDSERVFILI = ?" + std::to_string(n++);
+  if (!r.dishBranch.empty()) sql += " AND CDFILAUXPRAT = ?" + std::to_string(n++);
+  auto st = db.prepare(sql);
+  st->bindText(1, r.branch);
+  st->bindText(2, r.dish);
+  n = 3;
+  if (perService) st->bindText(n++, r.service);
+  if (!r.dishBranch.empty()) st->bindText(n++, r.dishBranch);
+  std::vector<std::string> out;
+  while (st->step())
+    out.push_back(st->text(0));
+  return out;
 }
 
-std::string swapProduct(db::Database& db, RecipeKind kind, const std::string& dish,
-                        const std::string& branch, const std::string& service,
-                        const std::string& oldProduct, const std::string& newProduct,
-                        const std::string& unit) {
-  std::string refusal =
-      checkBranchService(db, branch, kind == RecipeKind::PerService ? service : "");
+bool inStandardRecipe(db::Database& db, const SwapRequest& r) {
+  auto st = db.prepare(
+      "SELECT 1 FROM RECEITA WHERE CDPRATO = ?1 AND CDPRODUTO = ?2 AND (?3 = '' OR CDFILAUXPRAT ="
+      " ?3)");
+  st->bindText(1, r.dish);
+  st->bindText(2, r.oldProduct);
+  st->bindText(3, r.dishBranch);
+  return st->step();
+}
+
+// Whether the dish is on the branch's (service's) menu of a day not closed yet: the screen only
+// swaps products of such a day's dishes.
+bool onOpenMenu(db::Database& db, const SwapRequest& r, const RecipeTarget& target) {
+  auto open = blockDate(db, r.branch);
+  if (!open) return false;
+  std::string sql =
+      "SELECT 1 FROM CARDAPIO WHERE CDFILIAL = ?1 AND CDFILAUXPRAT = ?2 AND CDPRATO = ?3"
+      " AND DTCARDAPIO >= ?4";
+  if (r.kind == RecipeKind::PerService) sql += " AND CDSERVFILI = ?5";
+  auto st = db.prepare(sql + " LIMIT 1");
+  st->bindText(1, r.branch);
+  st->bindText(2, target.dishBranch);
+  st->bindText(3, r.dish);
+  st->bindReal(4, *open);
+  if (r.kind == RecipeKind::PerService) st->bindText(5, r.service);
+  return st->step();
+}
+
+std::string swapInTransaction(db::Database& db, const SwapRequest& r) {
+  bool perService = r.kind == RecipeKind::PerService;
+  std::string refusal = checkBranchService(db, r.branch, perService ? r.service : "");
   if (!refusal.empty()) return refusal;
-  auto product = productByCode(db, newProduct, branch);
+  {
+    auto st = db.prepare("SELECT IDBLOALTRELO FROM PARAMPLANEJA WHERE CDFILIAL = ?1");
+    st->bindText(1, r.branch);
+    if (!st->step() || st->text(0) != "S") return msg::kTrocaBloqueada;
+  }
+  auto product = productByCode(db, r.newProduct, r.branch);
   std::string key = recipeProductRefusal(product);
   if (!key.empty()) return refusalText(key);
-  auto optional = db.prepare("SELECT 1 FROM PRODOPCIONAL WHERE CDPRODUTO = ?1 AND CDPRODOPC = ?2");
-  optional->bindText(1, oldProduct);
-  optional->bindText(2, newProduct);
-  if (!optional->step()) return msg::kNaoOpcional;
+  std::string group = productGroup(db);
+  if (!group.empty() && product->group != group) return msg::kProdForaDoGrupo;
+  {
+    auto st = db.prepare("SELECT 1 FROM PRODOPCIONAL WHERE CDPRODUTO = ?1 AND CDPRODOPC = ?2");
+    st->bindText(1, r.oldProduct);
+    st->bindText(2, r.newProduct);
+    if (!st->step()) return msg::kNaoOpcional;
+  }
 
-  db::Transaction tx(db);
-  // Only the dish code travels with a swap: every recipe of that code in the branch swaps.
-  std::string sql = std::string("SELECT CDFILAUXPRAT, QTDERECE FROM ") +
-                    (kind == RecipeKind::Local ? "RECEITALOCAL" : "RECEITASERV") +
-                    " WHERE CDFILIAL = ?1 AND CDPRATO = ?2 AND CDPRODUTO = ?3" +
-                    (kind == RecipeKind::PerService ? " AND CDSERVFILI = ?4" : "");
-  auto st = db.prepare(sql);
-  st->bindText(1, branch);
-  st->bindText(2, dish);
-  st->bindText(3, oldProduct);
-  if (kind == RecipeKind::PerService) st->bindText(4, service);
-  std::vector<std::pair<RecipeTarget, double>> targets;
-  while (st->step()) {
-    targets.push_back({RecipeTarget{kind, branch, service, st->text(0), dish}, st->real(1)});
+  std::vector<std::string> dishBranches = swapCandidates(db, r);
+  if (dishBranches.empty()) {
+    return inStandardRecipe(db, r) ? msg::kTrocaReceitaPadrao : msg::kProdutoForaDaReceita;
   }
-  if (targets.empty()) return msg::kProdutoForaDaReceita;
+  // Only the dish code travels with the screen's swap; a code several dish branches share names
+  // several recipes, and rewriting them all would change dishes nobody chose.
+  if (dishBranches.size() > 1) return msg::kPratoAmbiguo;
+  RecipeTarget target{r.kind, r.branch, perService ? r.service : "", dishBranches.front(), r.dish};
+  if (!onOpenMenu(db, r, target)) return msg::kPratoSemDiaAberto;
+
+  const char* taken = perService ? msg::kReceServJaCadastrado : msg::kReceLocJaCadastrado;
   RecipeStore store(db);
-  for (const auto& [target, net] : targets) {
-    if (store.find(target, newProduct)) {
-      return kind == RecipeKind::Local ? msg::kReceLocJaCadastrado : msg::kReceServJaCadastrado;
-    }
-    store.update(target, oldProduct, newProduct,
-                 RecipeLine{net, unit.empty() ? product->unit : unit});
+  auto line = store.find(target, r.oldProduct);
+  if (!line) return msg::kProdutoForaDaReceita;
+  if (store.find(target, r.newProduct)) return taken;
+  RecipeLine swapped{line->net, r.unit.empty() ? product->unit : r.unit};
+  if (!store.updateUnchanged(target, r.oldProduct, *line, r.newProduct, swapped)) {
+    return store.find(target, r.newProduct) ? taken : msg::kReceitaAlterada;
   }
+  return "";
+}
+
+}  // namespace
+
+SwapRequest swapRequest(RecipeKind kind, const std::vector<platform::Variant>& params) {
+  Args args("TrocaProduto", params, 9);
+  SwapRequest r;
+  r.kind = kind;
+  r.dish = args.text(0);
+  r.branch = args.text(1);
+  r.service = args.text(2);
+  r.oldProduct = args.text(3);
+  r.newProduct = args.text(4);
+  r.unit = args.text(5);
+  r.factor = args.real(6);
+  r.dishBranch = args.text(7);
+  r.recipeKind = args.text(8);
+  return r;
+}
+
+std::string swapProduct(db::Database& db, const SwapRequest& r) {
+  struct Sized {
+    const char* field;
+    const std::string& value;
+    int size;
+  };
+  for (const Sized& t :
+       {Sized{"CDPRATO", r.dish, limits::kDish}, Sized{"CDFILIAL", r.branch, limits::kBranch},
+        Sized{"CDSERVFILI", r.service, limits::kService},
+        Sized{"CDPRODUTO", r.oldProduct, limits::kProduct},
+        Sized{"CDPRODUTO", r.newProduct, limits::kProduct},
+        Sized{"SGUNIDRECE", r.unit, limits::kUnit},
+        Sized{"CDFILAUXPRAT", r.dishBranch, limits::kDishBranch}}) {
+    std::string refusal = limits::sizeRefusal(t.field, t.value, t.size);
+    if (!refusal.empty()) return refusal;
+  }
+  if (!(std::isfinite(r.factor) && r.factor > 0)) return msg::kFatorInvalido;
+  if (r.recipeKind == "P") return msg::kTrocaReceitaPadrao;
+  if (!r.recipeKind.empty() && recipeKindOf(r.recipeKind) != r.kind) {
+    return msg::kTipoReceitaInvalido + limits::clip(r.recipeKind, limits::kRecipeKind);
+  }
+
+  // Every read happens after BEGIN: a read still stepping when the transaction begins keeps a
+  // snapshot that BEGIN IMMEDIATE cannot upgrade once another write has committed, and the swap
+  // would fail at once instead of waiting its turn.
+  db::Transaction tx(db);
+  std::string refusal = swapInTransaction(db, r);
+  if (!refusal.empty()) return refusal;
   tx.commit();
   return "";
 }

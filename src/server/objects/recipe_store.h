@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/variant.h"
 #include "server/db/database.h"
 
 namespace server::objects {
@@ -56,21 +57,37 @@ class RecipeStore {
   bool removeUnchanged(const RecipeTarget& target, const std::string& product,
                        const RecipeLine& original);
 
-  // Replaces `product`'s line by `newProduct` with `line`, whatever it holds.
-  // REQUIRES: the line exists.
-  void update(const RecipeTarget& target, const std::string& product, const std::string& newProduct,
-              const RecipeLine& line);
-
  private:
   db::Database& db_;
 };
 
-// Swaps `oldProduct` for its optional `newProduct` in the `kind` recipe (Local or PerService) of
-// every dish `dish` of the branch (and service), in one transaction. Returns "" when done, else
-// the refusal text, with nothing written. Errors: DbError (nothing written).
-std::string swapProduct(db::Database& db, RecipeKind kind, const std::string& dish,
-                        const std::string& branch, const std::string& service,
-                        const std::string& oldProduct, const std::string& newProduct,
-                        const std::string& unit);
+// An ingredient swap as the two TrocaProduto forms send it.
+struct SwapRequest {
+  RecipeKind kind = RecipeKind::Local;  // Local or PerService
+  std::string dish;                     // CDPRATO
+  std::string branch;
+  std::string service;     // PerService
+  std::string oldProduct;  // CDPRODUTO
+  std::string newProduct;  // one of oldProduct's optional products
+  std::string unit;        // "" keeps the new product's own unit
+  double factor = 1;       // the new product's correction factor as the client saw it
+  std::string dishBranch;  // CDFILAUXPRAT; "" when the dish code names one recipe only
+  std::string recipeKind;  // TIPO when the client names it: "P" is refused, else the form's kind
+};
+
+// Reads TrocaProduto's nine arguments: dish, branch, service ("" in the local form), old product,
+// new product, unit, factor, then two texts the screen sends empty, read as CDFILAUXPRAT and
+// TIPO so a client that knows them names the recipe exactly. Errors: RpcFault kInvalidParams.
+SwapRequest swapRequest(RecipeKind kind, const std::vector<platform::Variant>& params);
+
+// Swaps `oldProduct` for `newProduct` in exactly one recipe: the `kind` recipe of dish
+// (dishBranch, dish) of the branch (and service), in one transaction, keeping the line's per
+// capita. Refused with nothing written: texts beyond their columns, a factor not above 0, a
+// branch whose IDBLOALTRELO is not "S", a product the recipe may not use or outside
+// PARAMGERAL.CDGRUPPROD, a product that is not an optional of the old one, a standard recipe, a
+// dish code naming several recipes without its dish branch, a dish on no open day's menu, and a
+// recipe changed by someone else in the meantime. Returns "" when done, else the refusal text.
+// Errors: DbError (nothing written).
+std::string swapProduct(db::Database& db, const SwapRequest& request);
 
 }  // namespace server::objects

@@ -16,6 +16,8 @@ inline constexpr double kMaxPerCapita = 1000;
 inline constexpr double kMaxDiners = 1'000'000;
 // Changes in one recipe save: a day's whole menu holds a few hundred products at most.
 inline constexpr size_t kMaxChanges = 500;
+// Products priced by one GetCustoModos call: the whole stock catalogue of a large company.
+inline constexpr size_t kMaxCostProducts = 5000;
 
 // Column sizes of the schema, in characters, of the texts the writes take from the client.
 inline constexpr int kBranch = 4;      // CDFILIAL
