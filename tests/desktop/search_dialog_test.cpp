@@ -175,6 +175,18 @@ TEST_F(SearchDialogTest, OpensOnTheCurrentRowAndArrowsMoveWhileTyping) {
   EXPECT_EQ(ds_.recNo(), 4);
 }
 
+TEST_F(SearchDialogTest, TheHighlightedRowStaysOnItsProductWhenRowsAboveItAreFilteredOut) {
+  ds_.last();
+  whenOpen(list_, [](SearchDialog& dialog) {
+    QTest::keyClicks(&dialog.filterEdit(), "02");  // drops the rice, above the bread
+    const int row = dialog.table().currentIndex().row();
+    EXPECT_EQ(dialog.filtered().index(row, 1).data().toString(), QString::fromUtf8("Pão Francês"));
+    QTest::keyClick(&dialog.filterEdit(), Qt::Key_Enter);
+  });
+  ASSERT_TRUE(list_.Pesquisar(source_, "Produtos", false, true));
+  EXPECT_EQ(ds_.fieldByName("CDARVPROD").asString(), "02.03.004.0010");
+}
+
 TEST_F(SearchDialogTest, AnEmptyListShowsItsTextAndChoosesNothing) {
   ds_.emptyDataSet();
   whenOpen(list_, [](SearchDialog& dialog) {
