@@ -187,7 +187,10 @@ SearchDialog::SearchDialog(const QString& title, const QString& emptyText, bool 
 
 void SearchDialog::showRows(int recNo) {
   const QFontMetrics metrics(table_->font());
-  const int charWidth = std::max(metrics.averageCharWidth(), 1);
+  // Digits are wider than the average character: sized by the average, a whole product code did
+  // not fit its column.
+  const int charWidth =
+      std::max({metrics.averageCharWidth(), metrics.horizontalAdvance(QLatin1Char('0')), 1});
   int total = 0;
   for (int c = 0; c < rows_.columnCount(); ++c) {
     const SearchRowsModel::Column& column = rows_.column(c);

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -185,6 +186,23 @@ TEST_F(SearchDialogTest, TheHighlightedRowStaysOnItsProductWhenRowsAboveItAreFil
   });
   ASSERT_TRUE(list_.Pesquisar(source_, "Produtos", false, true));
   EXPECT_EQ(ds_.fieldByName("CDARVPROD").asString(), "02.03.004.0010");
+}
+
+TEST_F(SearchDialogTest, ShowsWholeCodesAndUnits) {
+  whenOpen(list_, [](SearchDialog& dialog) {
+    QTableView& table = dialog.table();
+    // The margins the style's item views keep either side of a cell's text.
+    const int margins = 2 * (table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    for (int c : {0, 2}) {  // code and unit; the name takes what is left
+      for (int r = 0; r < dialog.filtered().rowCount(); ++r) {
+        const QString text = dialog.filtered().index(r, c).data().toString();
+        EXPECT_GE(table.columnWidth(c), table.fontMetrics().horizontalAdvance(text) + margins)
+            << text.toStdString();
+      }
+    }
+    dialog.reject();
+  });
+  EXPECT_FALSE(list_.Pesquisar(source_, "Produtos", false, true));
 }
 
 TEST_F(SearchDialogTest, AnEmptyListShowsItsTextAndChoosesNothing) {
