@@ -1,87 +1,18 @@
 // The screen end to end against the demo server on loopback: opening a month, moving a day,
-// refreshing the cost panel and recalculating, as the user feels them.
+// refreshing the cost panel and recalculating, saving recipe changes and checking a product
+// code, as the user feels them.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <filesystem>
-#include <iostream>
-#include <memory>
-#include <random>
-#include <sstream>
+#include <algorithm>
+#include <set>
+#include <stdexcept>
+#include <string>
 
-#include "host/console_services.h"
-#include "host/host_shell.h"
-#include "host/screen_registry.h"
-#include "host/sqlite_query_executor.h"
-#include "remote/session.h"
-#include "screen/entry.h"
-#include "server/app/server_app.h"
-#include "server/rpc/rpc_http_server.h"
+#include "screen_bench_host.h"
 
 namespace {
 
-using platform::Variant;
-using screen::TfrmAnaCustRevRec;
-
-constexpr double kDemoDay = 46127;  // 15/04/2026
-
-// The demo company on loopback and a headless host around the screen, made once.
-class Bench {
- public:
-  Bench() {
-    std::random_device random;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("menucost-bench-" + std::to_string(random()) + std::to_string(random()));
-    std::filesystem::create_directories(dir_);
-    const std::string path = (dir_ / "demo.db").string();
-    server::ServerOptions options;
-    options.databasePath = path;
-    options.demo = true;
-    options.demoDate = kDemoDay;
-    instance_ = server::openServer(options);
-    http_ =
-        std::make_unique<server::RpcHttpServer>(*instance_.dispatcher, *instance_.authenticator);
-    const int port = http_->start();
-    remote::TNetConnection::setDefaultSession(
-        remote::Session::login("127.0.0.1", port, "analista", "analista"));
-    queries_ = std::make_unique<host::SqliteQueryExecutor>(path);
-    host::ShellSettings settings;
-    settings.webUrl = "127.0.0.1";
-    settings.webPort = port;
-    settings.operatorCode = "analista";
-    shell_ = std::make_unique<host::Shell>(settings, *queries_, registry_);
-    console_ = std::make_unique<host::ConsoleHost>(*shell_, *queries_, messages_, false);
-  }
-  ~Bench() {
-    console_.reset();
-    http_->stop();
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
-  // Opens April 2026 of branch 0001's lunch and runs `script` once the first activation is done.
-  void open(const std::function<void(TfrmAnaCustRevRec&)>& script) {
-    console_->modal.setScript(
-        [&](platform::ui::Form& form) { script(dynamic_cast<TfrmAnaCustRevRec&>(form)); });
-    IniProc(Variant::array({Variant(""), Variant("0001"), Variant("00001"), Variant(6), Variant(1),
-                            Variant::date(kDemoDay), Variant::date(0), Variant(false)}));
-  }
-
- private:
-  std::filesystem::path dir_;
-  server::ServerInstance instance_;
-  std::unique_ptr<server::RpcHttpServer> http_;
-  std::unique_ptr<host::SqliteQueryExecutor> queries_;
-  host::ScreenRegistry registry_;
-  std::unique_ptr<host::Shell> shell_;
-  std::ostringstream messages_;
-  std::unique_ptr<host::ConsoleHost> console_;
-};
-
-Bench& bench() {
-  static Bench instance;
-  return instance;
-}
+using namespace screen_bench;
 
 void BM_OpenMonth(benchmark::State& state) {
   for (auto _ : state) {
@@ -163,5 +94,87 @@ void BM_MoveDayOnMateriaPrima(benchmark::State& state) {
   });
 }
 BENCHMARK(BM_MoveDayOnMateriaPrima)->Unit(benchmark::kMillisecond);
+
+// Five per-capita changes typed into a dish's products, then Ctrl+Enter: the confirmation, the
+// save on the server and the day's products read back.
+void BM_SaveFiveProductChanges(benchmark::State& state) {
+  ConfirmingDialogs confirming;
+  bench().open([&](TfrmAnaCustRevRec& f) {
+    remote::HostServices services = remote::hostServices();
+    services.dialogs = &confirming;
+    remote::ScopedHostServices answered(services);
+    openDishWith(f, 5);
+    const Variant dish = f.recipe.cdsCardapio.fieldByName("CDPRATO").value();
+    platform::ui::DBGrid& grid = *f.recipe.dbgPrato;
+    int round = 0;
+    for (auto _ : state) {
+      user([&] { f.recipe.cdsCardapio.locate("CDPRATO", dish); });
+      ++round;
+      for (int row = 0; row < 5; ++row) {
+        focus(grid);
+        user([&] { grid.selectRow(row); });
+        selectCell(grid, "QTDERECE");
+        typeText(grid, typed(0.2 + 0.001 * (round % 200) + 0.0001 * row));
+        press(grid, platform::ui::VK_RETURN, {}, 13);
+      }
+      if (!f.recipe.hasPendingRecipeChanges()) throw std::runtime_error("nothing to save");
+      const auto start = std::chrono::steady_clock::now();
+      press(grid, platform::ui::VK_RETURN, platform::ui::ssCtrl);
+      state.SetIterationTime(
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      if (f.recipe.hasPendingRecipeChanges()) throw std::runtime_error("the save was refused");
+    }
+  });
+  const auto asked = std::count(confirming.texts.begin(), confirming.texts.end(),
+                                std::string("Confirma operação?"));
+  if (asked != state.iterations()) state.SkipWithError("the save did not ask for confirmation");
+}
+BENCHMARK(BM_SaveFiveProductChanges)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// A new row's product code is checked on the server, and the product's data filled, when the
+// user leaves the cell.
+void BM_ProductCodeValidationOnLeavingTheCell(benchmark::State& state) {
+  bench().open([&](TfrmAnaCustRevRec& f) {
+    openDishWith(f, 1);
+    std::set<std::string> present;
+    for (int r = 1; r <= f.recipe.cdsProduto.recordCount(); ++r)
+      f.recipe.cdsProduto.withDisplayRow(
+          r, [&] { present.insert(f.recipe.cdsProduto.fieldByName("CDARVPROD").asString()); });
+    const platform::DataPacket stock = bench().queries().execute(
+        "SELECT CDARVPROD FROM PRODUTO WHERE IDATIVO = 'S' AND CDNVPRODUTO = "
+        "(SELECT MAX(CDNVPRODUTO) FROM PRODUTO) ORDER BY CDARVPROD",
+        {});
+    std::string code;
+    for (size_t i = 0; i < stock.rows.size() && code.empty(); ++i)
+      if (!present.contains(stock.value(i, "CDARVPROD").toString()))
+        code = stock.value(i, "CDARVPROD").toString();
+    std::erase_if(code, [](char c) { return c < '0' || c > '9'; });
+    if (code.empty()) throw std::runtime_error("no product outside the dish");
+    platform::ui::DBGrid& grid = *f.recipe.dbgPrato;
+    for (auto _ : state) {
+      press(grid, platform::ui::VK_INSERT);
+      selectCell(grid, "CDARVPROD");
+      typeText(grid, code);
+      const auto start = std::chrono::steady_clock::now();
+      selectCell(grid, "QTDERECE");
+      state.SetIterationTime(
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      if (f.recipe.cdsProduto.fieldByName("SGUNIDRECE").asString().empty())
+        throw std::runtime_error("the code was not checked");
+      user([&] { f.sbtCancela->press(); });
+    }
+  });
+}
+BENCHMARK(BM_ProductCodeValidationOnLeavingTheCell)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(30)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -121,7 +121,9 @@ void SearchFilterModel::setTyped(const QString& typed) {
   std::string now = utf8(typed);
   if (now == typed_) return;
   typed_ = std::move(now);
-  invalidateRowsFilter();
+  // One layout change, not a removal or insertion per run of rows: with thousands of rows the
+  // views' bookkeeping of scattered runs cost more than the filtering.
+  invalidate();
 }
 
 bool SearchFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
@@ -185,7 +187,10 @@ SearchDialog::SearchDialog(const QString& title, const QString& emptyText, bool 
 
 void SearchDialog::showRows(int recNo) {
   const QFontMetrics metrics(table_->font());
-  const int charWidth = std::max(metrics.averageCharWidth(), 1);
+  // Digits are wider than the average character: sized by the average, a whole product code did
+  // not fit its column.
+  const int charWidth =
+      std::max({metrics.averageCharWidth(), metrics.horizontalAdvance(QLatin1Char('0')), 1});
   int total = 0;
   for (int c = 0; c < rows_.columnCount(); ++c) {
     const SearchRowsModel::Column& column = rows_.column(c);

@@ -19,10 +19,21 @@ struct SeenDialog {
   QStringList buttons;
 };
 
+// Owns the answerers still waiting: one a test left unused must not answer the next test's
+// dialogs (qt_test_main drops them after each test).
+inline QObject& waitingAnswerers() {
+  static QObject* const owner = new QObject;
+  return *owner;
+}
+
+inline void dropWaitingAnswerers() {
+  qDeleteAll(waitingAnswerers().findChildren<QTimer*>(Qt::FindDirectChildrenOnly));
+}
+
 // `buttonText` without the '&' markers; empty presses Esc instead.
 inline std::shared_ptr<SeenDialog> answerNextDialog(const QString& buttonText) {
   auto seen = std::make_shared<SeenDialog>();
-  auto* timer = new QTimer;
+  auto* timer = new QTimer(&waitingAnswerers());
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, seen, buttonText] {
     QWidget* modal = QApplication::activeModalWidget();
@@ -57,7 +68,7 @@ inline std::shared_ptr<SeenDialog> answerNextDialog(const QString& buttonText) {
 inline std::shared_ptr<std::vector<SeenDialog>> answerDialogs(const QStringList& buttonTexts) {
   auto seen = std::make_shared<std::vector<SeenDialog>>();
   auto left = std::make_shared<QStringList>(buttonTexts);
-  auto* timer = new QTimer;
+  auto* timer = new QTimer(&waitingAnswerers());
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, seen, left] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());

@@ -4,9 +4,20 @@
 
 #include <QApplication>
 
+#include "desktop/dialog_driver.h"
+
+namespace {
+
+class DropWaitingAnswerers : public ::testing::EmptyTestEventListener {
+  void OnTestEnd(const ::testing::TestInfo&) override { desktop::testing::dropWaitingAnswerers(); }
+};
+
+}  // namespace
+
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
+  ::testing::UnitTest::GetInstance()->listeners().Append(new DropWaitingAnswerers);
   return RUN_ALL_TESTS();
 }

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -173,6 +174,35 @@ TEST_F(SearchDialogTest, OpensOnTheCurrentRowAndArrowsMoveWhileTyping) {
   });
   ASSERT_TRUE(list_.Pesquisar(source_, "Produtos", false, true));
   EXPECT_EQ(ds_.recNo(), 4);
+}
+
+TEST_F(SearchDialogTest, TheHighlightedRowStaysOnItsProductWhenRowsAboveItAreFilteredOut) {
+  ds_.last();
+  whenOpen(list_, [](SearchDialog& dialog) {
+    QTest::keyClicks(&dialog.filterEdit(), "02");  // drops the rice, above the bread
+    const int row = dialog.table().currentIndex().row();
+    EXPECT_EQ(dialog.filtered().index(row, 1).data().toString(), QString::fromUtf8("Pão Francês"));
+    QTest::keyClick(&dialog.filterEdit(), Qt::Key_Enter);
+  });
+  ASSERT_TRUE(list_.Pesquisar(source_, "Produtos", false, true));
+  EXPECT_EQ(ds_.fieldByName("CDARVPROD").asString(), "02.03.004.0010");
+}
+
+TEST_F(SearchDialogTest, ShowsWholeCodesAndUnits) {
+  whenOpen(list_, [](SearchDialog& dialog) {
+    QTableView& table = dialog.table();
+    // The margins the style's item views keep either side of a cell's text.
+    const int margins = 2 * (table.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    for (int c : {0, 2}) {  // code and unit; the name takes what is left
+      for (int r = 0; r < dialog.filtered().rowCount(); ++r) {
+        const QString text = dialog.filtered().index(r, c).data().toString();
+        EXPECT_GE(table.columnWidth(c), table.fontMetrics().horizontalAdvance(text) + margins)
+            << text.toStdString();
+      }
+    }
+    dialog.reject();
+  });
+  EXPECT_FALSE(list_.Pesquisar(source_, "Produtos", false, true));
 }
 
 TEST_F(SearchDialogTest, AnEmptyListShowsItsTextAndChoosesNothing) {

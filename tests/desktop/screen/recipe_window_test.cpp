@@ -121,7 +121,7 @@ QStringList texts(const std::vector<SeenDialog>& seen) {
 
 // The open search dialog, once the timer finds it running.
 void whenSearchOpens(std::function<void(SearchDialog&)> steps) {
-  auto* timer = new QTimer;
+  auto* timer = new QTimer(&waitingAnswerers());
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, steps = std::move(steps)] {
     auto* dialog = dynamic_cast<SearchDialog*>(QApplication::activeModalWidget());
@@ -265,8 +265,7 @@ std::string digits(const std::string& code) {
   return only;
 }
 
-// Fails through the window (not through the headless driver): under investigation.
-TEST_F(RecipeWindowTest, DISABLED_CtrlVPastesAProductCodeIntoTheNewRow) {
+TEST_F(RecipeWindowTest, CtrlVPastesAProductCodeIntoTheNewRow) {
   const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
     openDish(window, form, kOpenDay, 1);
     GridView& products = viewOf(window, *form.recipe.dbgPrato);
@@ -293,7 +292,17 @@ TEST_F(RecipeWindowTest, DISABLED_CtrlVPastesAProductCodeIntoTheNewRow) {
     QApplication::clipboard()->setText(QString::fromStdString(code));
     pressKey(window, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(digits(productText(form, "CDARVPROD")), digits(code));
+    // The code is checked, and the product's data filled, when the user leaves the cell.
+    pressKey(window, Qt::Key_Tab);
     EXPECT_FALSE(productText(form, "SGUNIDRECE").empty());
+
+    // A row still being typed is dropped without asking; a posted one is kept until the user
+    // agrees to drop it.
+    typeIntoCell(window, products, products.currentIndex().row(), "QTDERECE", "0,1");
+    auto notNow = answerDialogs({"Não"});
+    pressKey(window, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(texts(*notNow), QStringList({QString::fromUtf8("Confirma operação?")}));
+    ASSERT_TRUE(form.recipe.hasPendingRecipeChanges());
 
     auto seen = answerDialogs({"Sim"});
     buttonOf(window, form.sbtCancela)->click();
@@ -304,8 +313,7 @@ TEST_F(RecipeWindowTest, DISABLED_CtrlVPastesAProductCodeIntoTheNewRow) {
   EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
-// Fails through the window (not through the headless driver): under investigation.
-TEST_F(RecipeWindowTest, DISABLED_AProductIsDeletedAfterConfirmation) {
+TEST_F(RecipeWindowTest, AProductIsDeletedAfterConfirmation) {
   const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
     openDish(window, form, kOpenDay, 2);
     GridView& products = viewOf(window, *form.recipe.dbgPrato);
@@ -325,20 +333,24 @@ TEST_F(RecipeWindowTest, DISABLED_AProductIsDeletedAfterConfirmation) {
   EXPECT_TRUE(errors.empty()) << errors.front();
 }
 
-// Fails through the window (not through the headless driver): under investigation.
-TEST_F(RecipeWindowTest, DISABLED_F3EditsTheDinersWhichAreSavedAtOnce) {
+TEST_F(RecipeWindowTest, F3EditsTheDinersWhichAreSavedAtOnce) {
   const auto errors = open([](FormWindow& window, TfrmAnaCustRevRec& form) {
     openDish(window, form, kOpenDay, 1);
     GridView& products = viewOf(window, *form.recipe.dbgPrato);
     GridView& dishes = viewOf(window, *form.recipe.dbgCardapio);
     clickCell(products, 0, columnOf(products, "QTDERECE"));
+    // F3 is the dish grid's key: the menu offers the diners only while that grid has the focus.
+    pressKey(window, Qt::Key_F3);
+    EXPECT_EQ(form.recipe.cdsCardapio.state(), platform::DataSetState::Browse);
+    clickCell(dishes, dishes.currentIndex().row(), 0);
     pressKey(window, Qt::Key_F3);
     EXPECT_TRUE(dishes.hasFocus() || dishes.isAncestorOf(QApplication::focusWidget()));
     EXPECT_EQ(dishes.currentIndex().column(), columnOf(dishes, "COMENSPRATO"));
     const std::string dish = form.recipe.cdsCardapio.fieldByName("CDPRATO").asString();
     auto seen = answerDialogs({"OK"});
     typeText(window, "123");
-    pressKey(window, Qt::Key_Return);
+    // Confirming posts the dish, which saves its diners without asking.
+    pressKey(window, Qt::Key_Return, Qt::ControlModifier);
     EXPECT_EQ(texts(*seen), QStringList({QString::fromUtf8(kRecalcular)}));
     EXPECT_EQ(form.recipe.cdsCardapio.changeCount(), 0);
     const platform::DataPacket stored = queries().execute(
