@@ -162,6 +162,11 @@ class Recipe {
   // "Incluir" and "Excluir" of the grids' menu: a new row, or the current row deleted.
   void mnuIncluirClick();
   void mnuExcluirClick();
+  // "Trocar Ingrediente": the current product of a local or per-service recipe replaced by a
+  // chosen optional product (TrocaProduto), then the day's products reloaded and the costs
+  // marked stale. A rejected choice shows its message and changes nothing. A failed reload is
+  // shown and keeps the old rows; the swap stays saved and the costs stale.
+  void mnuTrocarInClick();
   // The product list is filtered to the current dish again, from its first product.
   void splMatPrimMoved();
 

@@ -66,6 +66,10 @@ void TfrmAnaCustRevRec::wireEvents() {
   recipe.mnuIncluir->onClick = [this] { recipe.mnuIncluirClick(); };
   recipe.mnuExcluir->onClick = [this] { recipe.mnuExcluirClick(); };
   recipe.mnuComens->onClick = [this] { recipe.mnuComensClick(); };
+  recipe.mnuTrocarIn->onClick = [this] { recipe.mnuTrocarInClick(); };
+  charts.sbtGrafCust->onClick = [this] { charts.sbtGrafCustClick(); };
+  charts.sbtPlanReal->onClick = [this] { charts.sbtPlanRealClick(); };
+  charts.sbtCustoAcum->onClick = [this] { charts.sbtCustoAcumClick(); };
   recipe.mnuPost->onClick = [this] { recipe.sbtConfirmaClick(); };
   recipe.mnuCancelar->onClick = [this] { recipe.mnuCancelarClick(); };
 
