@@ -67,6 +67,10 @@ void TfrmAnaCustRevRec::wireEvents() {
   recipe.mnuExcluir->onClick = [this] { recipe.mnuExcluirClick(); };
   recipe.mnuComens->onClick = [this] { recipe.mnuComensClick(); };
   recipe.mnuTrocarIn->onClick = [this] { recipe.mnuTrocarInClick(); };
+  sbtCustZero->onClick = [this] { exceptions.sbtCustZeroClick(); };
+  exceptions.dbgCotDesatu->onKeyDown = [this](Key& key, ShiftState shift) {
+    exceptions.dbgCotDesatuKeyDown(key, shift);
+  };
   charts.sbtGrafCust->onClick = [this] { charts.sbtGrafCustClick(); };
   charts.sbtPlanReal->onClick = [this] { charts.sbtPlanRealClick(); };
   charts.sbtCustoAcum->onClick = [this] { charts.sbtCustoAcumClick(); };
