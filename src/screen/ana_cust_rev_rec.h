@@ -172,7 +172,7 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   realized::Realized realized{services_};
   charts::Charts charts{services_, realized};
   consumption::Consumption consumption{services_};
-  recipe::Recipe recipe{services_};
+  recipe::Recipe recipe{services_, consumption};
   cost::CostAnalysis cost{services_, recipe, consumption, realized};
 
  private:

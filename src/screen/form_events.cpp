@@ -133,6 +133,8 @@ void TfrmAnaCustRevRec::wireEvents() {
   recipe.dbgPrato->onColExit = [this] { recipe.dbgPratoColExit(); };
   recipe.dbgPrato->onEnter = [this] { recipe.dbgPratoEnter(); };
   recipe.dbgPrato->onEditButtonClick = [this] { recipe.dbgPratoEditButtonClick(); };
+  recipe.dbgPrato->onDblClick = [this] { recipe.dbgPratoDblClick(); };
+  consumption.dbgConsPerc->onDblClick = [this] { consumption.dbgConsPercDblClick(); };
   recipe.splMatPrim->onMoved = [this] { recipe.splMatPrimMoved(); };
   recipe.cdsProduto.fieldByName("QTDEBRUTA").onGetText =
       getText(recipe, &Recipe::cdsProdutoQTDEBRUTAGetText);
