@@ -31,6 +31,7 @@ void Recipe::mnuTrocarInClick() {
   if (isEditing(cdsProduto)) cdsProduto.post();
   if (screen::fieldText(screen_.paramPlaneja(), "IDBLOALTRELO") != "S") return;
 
+  if (!cdsProduto.active() || cdsProduto.isEmpty()) return;
   const std::string kind = cdsProduto.fieldByName("TIPO").asString();
   if (kind != "L" && kind != "S") return;
   const bool local = kind == "L";
