@@ -16,7 +16,8 @@ constexpr const char* kMoney = "#,##0.00000";
 
 }  // namespace
 
-Charts::Charts(screen::ScreenServices& services) : screen_(services) {
+Charts::Charts(screen::ScreenServices& services, realized::Realized& realized)
+    : screen_(services), realized_(realized) {
   const FieldDef day{.name = "DTCARDAPIO", .type = FieldType::DateTime, .format = "dd"};
   defineFields(cdsGrafCust, {day,
                              {.name = "VrPadrao", .type = F, .format = kMoney},

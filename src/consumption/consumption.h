@@ -28,6 +28,8 @@ class Consumption {
   platform::ClientDataSet cdsConsumo{"cdsConsumo"};
   // Whether the day is a branch holiday (its consumption is the holidays' one).
   remote::TADOIBQuery qryFeriFili{"qryFeriFili"};
+  // Where a product's cost came from, handed whole to the origin screen; never read here.
+  platform::ClientDataSet cdsOrigemCusto{"cdsOrigemCusto"};
   platform::DataSource dtsConsumo{&cdsConsumo};
   platform::DataSource dtsConsServ{&cdsConsServ};
 
@@ -56,6 +58,13 @@ class Consumption {
   void cdsConsumoBeforeDelete(platform::ClientDataSet& dataSet);
   void cdsConsServBeforeDelete(platform::ClientDataSet& dataSet);
   void Splitter2Moved();
+  // The cost origin of the current item's product.
+  void dbgConsPercDblClick();
+
+  // In a cost mode taken from quotations, fetches where `productCode`'s unit cost at the cost
+  // date came from (GetOrigemCusto) and opens RCX00514 on it; in any other mode nothing. A
+  // refusal is shown, keeps the previous origin rows and opens nothing.
+  void showCostOrigin(const std::string& productCode);
 
   // Loads the consumption of `day` (a holiday's when the branch has one that day); the busy
   // animation shows meanwhile and is hidden in every case.

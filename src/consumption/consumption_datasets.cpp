@@ -22,6 +22,17 @@ constexpr FieldType F = FieldType::Float;
 Consumption::Consumption(screen::ScreenServices& services)
     : screen_(services), ctx(services.context()), msgPadrao(services.messages()) {
   defineFields(cdsComens, {{.name = "QTCOMESTICAR", .type = F}});
+  defineFields(cdsOrigemCusto, {{.name = "CDFORNECED", .type = T, .size = 21},
+                                {.name = "IDTPIJURFORN", .type = T, .size = 1},
+                                {.name = "NRINSJURFORN", .type = T, .size = 20},
+                                {.name = "NMRAZSOCFORN", .type = T, .size = 40},
+                                {.name = "CDPRODUTO", .type = T, .size = 10},
+                                {.name = "CDARVPROD", .type = T, .size = 20},
+                                {.name = "NMPRODUTO", .type = T, .size = 50},
+                                {.name = "DTINIVALITM", .type = FieldType::DateTime},
+                                {.name = "DTFINVALITM", .type = FieldType::DateTime},
+                                {.name = "NMMARCA", .type = T, .size = 20},
+                                {.name = "IDORIGEM", .type = T, .size = 1}});
 
   defineFields(cdsConsServ, {
                                 {.name = "IDCONSUMO", .type = FieldType::FixedText, .size = 1},

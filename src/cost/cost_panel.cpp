@@ -60,7 +60,8 @@ void CostAnalysis::Atualiza_Custo() {
       }
       fillPlannedPanel(plannedDiners);
     }
-    const std::string dayText = platform::shortDate(day);
+    // A month without realized days leaves no day to name (0 would read 30/12/1899).
+    const std::string dayText = day > 0 ? platform::shortDate(day) : std::string();
     grbCustoDia->setCaption(msgPadrao.Msg("DIA") + dayText);
     grbCustTotaDia->setCaption(msgPadrao.Msg("DIA") + dayText);
     grbCustoAcum->setCaption(msgPadrao.Msg("ACUM_ATE") + dayText);

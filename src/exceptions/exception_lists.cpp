@@ -89,8 +89,24 @@ void ExceptionLists::buildControls() {
                  {"CUSTOPROD", "Custo Unit.", 61},
                  {"DTCUSTOSUP", "Período De", 78},
                  {"DTFINCUSTSUP", "Período Até", 72}};
-  for (const auto& c : columns)
-    dbgCotDesatu->addColumn(c.field, c.title, c.width, Alignment::Left);
+  for (const auto& c : columns) {
+    Column& column = dbgCotDesatu->addColumn(c.field, c.title, c.width, Alignment::Left);
+    if (cdsProdCotDesatu.fieldByName(c.field).fieldType() == FieldType::Float)
+      column.setAlignment(Alignment::Right);
+  }
+}
+
+void ExceptionLists::dbgCotDesatuKeyDown(Key& key, ShiftState shift) {
+  if (key == VK_DELETE && shift == ssCtrl) key = kNoKey;
+}
+
+void ExceptionLists::sbtCustZeroClick() {
+  const std::string origin = screen_.isActive(screen::Page::CotDesatu) ? "1" : "0";
+  remote::hostShell().LoadBPL(
+      "RCX00515",
+      Variant::array({Variant(ctx.branchCode), Variant(ctx.serviceCode), Variant(ctx.costMode),
+                      Variant::date(ctx.fixedCostDate), Variant::date(ctx.referenceDate),
+                      Variant(ctx.useFixedCostDate), Variant(origin + ctx.workTableId)}));
 }
 
 void ExceptionLists::CarregaProdCustZero() {

@@ -44,6 +44,11 @@ class ExceptionLists {
   std::string cdsProdCustZeroDTCARDAPIOGetText(const platform::Field& sender, bool displayText);
   // "<date> - <first three characters of the weekday>".
   std::string cdsProdCotDesatuDTCONSPLANGetText(const platform::Field& sender, bool displayText);
+  // Ctrl+Delete is dropped: the list's rows are never deleted.
+  void dbgCotDesatuKeyDown(platform::ui::Key& key, platform::ui::ShiftState shift);
+  // "Recalcular Custos": opens RCX00515 on the screen's month, telling it which list asked
+  // ("1" outdated quotations, "0" zero costs) and the screen's work table.
+  void sbtCustZeroClick();
 
  private:
   screen::ScreenServices& screen_;

@@ -82,4 +82,8 @@ void Recipe::splMatPrimMoved() {
   cdsProduto.first();
 }
 
+void Recipe::dbgPratoDblClick() {
+  consumption_.showCostOrigin(screen::fieldText(cdsProduto, "CDPRODUTO"));
+}
+
 }  // namespace recipe

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "consumption/consumption.h"
 #include "platform/client_dataset.h"
 #include "platform/data_source.h"
 #include "platform/ui/ui.h"
@@ -22,7 +23,8 @@ namespace recipe {
 class Recipe {
  public:
   // Defines the datasets and queries. The controls come with buildControls.
-  explicit Recipe(screen::ScreenServices& services);
+  // `consumption` looks up where a product's cost came from.
+  Recipe(screen::ScreenServices& services, consumption::Consumption& consumption);
   Recipe(const Recipe&) = delete;
   Recipe& operator=(const Recipe&) = delete;
 
@@ -159,9 +161,16 @@ class Recipe {
   void dbgPratoEnter();
   // The product search of the code cell's button: the chosen stock product fills the row.
   void dbgPratoEditButtonClick();
+  // Where the current product's unit cost came from (consumption::Consumption::showCostOrigin).
+  void dbgPratoDblClick();
   // "Incluir" and "Excluir" of the grids' menu: a new row, or the current row deleted.
   void mnuIncluirClick();
   void mnuExcluirClick();
+  // "Trocar Ingrediente": the current product of a local or per-service recipe replaced by a
+  // chosen optional product (TrocaProduto), then the day's products reloaded and the costs
+  // marked stale. A rejected choice shows its message and changes nothing. A failed reload is
+  // shown and keeps the old rows; the swap stays saved and the costs stale.
+  void mnuTrocarInClick();
   // The product list is filtered to the current dish again, from its first product.
   void splMatPrimMoved();
 
@@ -238,6 +247,7 @@ class Recipe {
   void mergeAcceptedDiners(const std::vector<DinersChange>& changes);
 
   screen::ScreenServices& screen_;
+  consumption::Consumption& consumption_;
   screen::AnalysisContext& ctx;
   const platform::TMessages& msgPadrao;
 };

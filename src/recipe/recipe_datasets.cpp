@@ -21,8 +21,11 @@ constexpr const char* kCost = screen::kCostFormat;
 
 }  // namespace
 
-Recipe::Recipe(screen::ScreenServices& services)
-    : screen_(services), ctx(services.context()), msgPadrao(services.messages()) {
+Recipe::Recipe(screen::ScreenServices& services, consumption::Consumption& consumption)
+    : screen_(services),
+      consumption_(consumption),
+      ctx(services.context()),
+      msgPadrao(services.messages()) {
   defineFields(cdsCardapio,
                {
                    {.name = "NMPRATO", .type = T, .size = 40, .label = "Nome do Prato"},

@@ -140,6 +140,7 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
     remote::TNetConnection& costServer() override { return *form_.netCustoServ; }
     remote::TNetConnection& authorizationServer() override { return *form_.netAutoriza; }
     remote::TNetConnection& standardRecipeServer() override { return *form_.netReceitaPadrao; }
+    remote::TNetConnection& dishInfoServer() override { return *form_.netInfPrato; }
     const platform::TMessages& messages() const override { return form_.msgPadrao; }
     const platform::ClientDataSet& paramFilial() const override { return form_.cdsParamFilial; }
     const platform::ClientDataSet& paramGeral() const override { return form_.cdsParamGeral; }
@@ -152,6 +153,7 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
     platform::ClientDataSet& dailyCosts() override { return form_.cost.cdsTrabCusto; }
     double selectedDay() const override { return form_.selectedDay(); }
     double costDate() const override { return form_.costDate(); }
+    double standardCost() const override { return form_.cost.nedCustoPadrao->GetNumber(); }
     void refreshCostPanel() override { form_.cost.Atualiza_Custo(); }
     void Habilita(bool browsing) override { form_.Habilita(browsing); }
     void FormActivate() override { form_.FormActivate(); }
@@ -166,11 +168,11 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
 
  public:
   // ---- Subsystems (each needs the ones it asks things of, declared before it) ----
-  charts::Charts charts{services_};
   exceptions::ExceptionLists exceptions{services_};
   realized::Realized realized{services_};
+  charts::Charts charts{services_, realized};
   consumption::Consumption consumption{services_};
-  recipe::Recipe recipe{services_};
+  recipe::Recipe recipe{services_, consumption};
   cost::CostAnalysis cost{services_, recipe, consumption, realized};
 
  private:

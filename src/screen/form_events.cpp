@@ -66,6 +66,14 @@ void TfrmAnaCustRevRec::wireEvents() {
   recipe.mnuIncluir->onClick = [this] { recipe.mnuIncluirClick(); };
   recipe.mnuExcluir->onClick = [this] { recipe.mnuExcluirClick(); };
   recipe.mnuComens->onClick = [this] { recipe.mnuComensClick(); };
+  recipe.mnuTrocarIn->onClick = [this] { recipe.mnuTrocarInClick(); };
+  sbtCustZero->onClick = [this] { exceptions.sbtCustZeroClick(); };
+  exceptions.dbgCotDesatu->onKeyDown = [this](Key& key, ShiftState shift) {
+    exceptions.dbgCotDesatuKeyDown(key, shift);
+  };
+  charts.sbtGrafCust->onClick = [this] { charts.sbtGrafCustClick(); };
+  charts.sbtPlanReal->onClick = [this] { charts.sbtPlanRealClick(); };
+  charts.sbtCustoAcum->onClick = [this] { charts.sbtCustoAcumClick(); };
   recipe.mnuPost->onClick = [this] { recipe.sbtConfirmaClick(); };
   recipe.mnuCancelar->onClick = [this] { recipe.mnuCancelarClick(); };
 
@@ -125,6 +133,8 @@ void TfrmAnaCustRevRec::wireEvents() {
   recipe.dbgPrato->onColExit = [this] { recipe.dbgPratoColExit(); };
   recipe.dbgPrato->onEnter = [this] { recipe.dbgPratoEnter(); };
   recipe.dbgPrato->onEditButtonClick = [this] { recipe.dbgPratoEditButtonClick(); };
+  recipe.dbgPrato->onDblClick = [this] { recipe.dbgPratoDblClick(); };
+  consumption.dbgConsPerc->onDblClick = [this] { consumption.dbgConsPercDblClick(); };
   recipe.splMatPrim->onMoved = [this] { recipe.splMatPrimMoved(); };
   recipe.cdsProduto.fieldByName("QTDEBRUTA").onGetText =
       getText(recipe, &Recipe::cdsProdutoQTDEBRUTAGetText);

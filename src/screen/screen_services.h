@@ -45,13 +45,15 @@ class ScreenServices {
   // holds the help context of the dialogs.
   virtual platform::ui::Form& form() = 0;
   virtual AnalysisContext& context() = 0;
-  // netCustoServ: every remote call of the subsystems goes to the cost server, except the two
-  // below.
+  // netCustoServ: every remote call of the subsystems goes to the cost server, except those of
+  // the servers below.
   virtual remote::TNetConnection& costServer() = 0;
   // netAutoriza, the authorisation server; not connected until its first use.
   virtual remote::TNetConnection& authorizationServer() = 0;
-  // netReceitaPadrao, the standard-recipe server (the operator's parameters).
+  // netReceitaPadrao, the standard-recipe server (the operator's parameters, product checks).
   virtual remote::TNetConnection& standardRecipeServer() = 0;
+  // netInfPrato, the dish-information server (optional products, local-recipe swaps).
+  virtual remote::TNetConnection& dishInfoServer() = 0;
   // msgPadrao, filled from the message catalogue.
   virtual const platform::TMessages& messages() const = 0;
   // The parameter datasets of the initial load (cdsParamFilial, cdsParamPlaneja, cdsParamGeral,
@@ -77,6 +79,8 @@ class ScreenServices {
   virtual double selectedDay() const = 0;
   // The fixed cost date when the context says so, else the selected day.
   virtual double costDate() const = 0;
+  // The month's standard cost per diner, as the header shows it.
+  virtual double standardCost() const = 0;
 
   // The cost panel's refresh (cost::CostAnalysis::Atualiza_Custo).
   virtual void refreshCostPanel() = 0;

@@ -113,6 +113,19 @@ TEST_F(ScreenTest, RealizedPageShowsRealizedValuesOfClosedDaysOnly) {
   }
 }
 
+TEST_F(ScreenTest, RealizedPageOfAMonthWithoutRealizedDaysNamesNoDay) {
+  server.realized.clear();
+  open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    ASSERT_TRUE(d.press(f.sbtCustos));
+    ASSERT_TRUE(d.selectPage(f.tshRealizado));
+    EXPECT_EQ(f.cost.grbCustoDia->caption(), "Dia ");
+    EXPECT_EQ(f.cost.grbCustTotaDia->caption(), "Dia ");
+    EXPECT_EQ(f.cost.grbCustoAcum->caption(), "Acumulado até ");
+    EXPECT_DOUBLE_EQ(f.cost.nedCustoCardReal->GetNumber(), 0);
+  });
+  EXPECT_TRUE(host->errors.texts().empty());
+}
+
 // A failing refresh leaves the scroll handlers attached and the animation hidden.
 TEST_F(ScreenTest, FailedPanelRefreshRestoresItsHandlers) {
   (*server.script)["GetComensPlan"] = [](const auto&) { return Variant("Mês não planejado"); };
