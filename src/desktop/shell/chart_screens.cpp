@@ -206,7 +206,11 @@ QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& data
   }
   axisX->setRange(QDateTime(first, QTime(0, 0)), QDateTime(last, QTime(0, 0)));
   axisX->setTickCount(static_cast<int>(std::min<qint64>(first.daysTo(last) + 1, 31)));
-  if (low <= high) axisY->setRange(std::min(low, 0.0), high * 1.05 + 0.01);
+  if (low <= high) {
+    axisY->setRange(std::min(low, 0.0), high * 1.05 + 0.01);
+    // Round steps (5, 10, 250...) read at a glance; the exact values are on hover.
+    axisY->applyNiceNumbers();
+  }
 
   auto* dialog = new QDialog(parent != nullptr ? parent : QApplication::activeWindow());
   dialog->setWindowTitle(qs(title));
@@ -233,6 +237,8 @@ QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& data
   QObject::connect(copyCsv, &QPushButton::clicked, dialog,
                    [&dataSet] { QGuiApplication::clipboard()->setText(chartCsv(dataSet)); });
   QObject::connect(close, &QPushButton::clicked, dialog, &QDialog::reject);
+  // Enter closes the window rather than asking where to save.
+  close->setDefault(true);
   dialog->resize(860, 520);
   return dialog;
 }
