@@ -1,21 +1,16 @@
 #include "desktop/shell/sibling_screens.h"
 
 #include <QApplication>
-#include <QChart>
-#include <QChartView>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineSeries>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <stdexcept>
 
 #include "desktop/qt_text.h"
-#include "platform/date.h"
+#include "desktop/shell/chart_screens.h"
 #include "platform/field.h"
 
 namespace desktop {
@@ -32,23 +27,6 @@ constexpr ChartScreen kCharts[] = {
     {"RCX00513", "Variação do Custo Acumulado"},
 };
 
-// Names for the chart datasets' lines when their fields carry no label of their own.
-QString seriesName(const platform::Field& field) {
-  static const std::pair<const char*, const char*> names[] = {
-      {"VrPadrao", "Padrão"},
-      {"VrCustGraf", "Custo Per Capita"},
-      {"VRPERCPLAN", "Planejado"},
-      {"VRPERCREAL", "Realizado"},
-      {"VrTotPadrao", "Padrão Acumulado"},
-      {"VRTOTTACUM", "Planejado Acumulado"},
-      {"VRTOTRACUM", "Realizado Acumulado"},
-  };
-  if (field.displayLabel() != field.name()) return qs(field.displayLabel());
-  for (const auto& [name, caption] : names)
-    if (field.name() == name) return QString::fromUtf8(caption);
-  return qs(field.name());
-}
-
 void runModal(QDialog* dialog) {
   std::unique_ptr<QDialog> owned(dialog);
   owned->setWindowModality(Qt::ApplicationModal);
@@ -62,59 +40,6 @@ platform::ClientDataSet* dataSetAtAddress(const platform::Variant& handle) {
   const int64_t address = handle.toInt64();
   if (address == 0) return nullptr;
   return reinterpret_cast<platform::ClientDataSet*>(static_cast<intptr_t>(address));
-}
-
-QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& dataSet,
-                         QWidget* parent) {
-  auto* chart = new QChart;
-  chart->setTitle(qs(title));
-  chart->legend()->setAlignment(Qt::AlignBottom);
-  auto* axisX = new QValueAxis;
-  axisX->setTitleText(QStringLiteral("Dia"));
-  axisX->setLabelFormat(QStringLiteral("%d"));
-  auto* axisY = new QValueAxis;
-  axisY->setLabelFormat(QStringLiteral("%.2f"));
-  chart->addAxis(axisX, Qt::AlignBottom);
-  chart->addAxis(axisY, Qt::AlignLeft);
-
-  platform::Field* day = dataSet.active() ? dataSet.findField("DTCARDAPIO") : nullptr;
-  double low = std::numeric_limits<double>::max();
-  double high = std::numeric_limits<double>::lowest();
-  int lastDay = 1;
-  if (day != nullptr) {
-    for (platform::Field* field : dataSet.fields()) {
-      if (field == day || !field->visible() || field->fieldType() != platform::FieldType::Float)
-        continue;
-      auto* series = new QLineSeries;
-      series->setName(seriesName(*field));
-      for (int row = 1; row <= dataSet.displayRowCount(); ++row) {
-        dataSet.withDisplayRow(row, [&] {
-          const int dayOfMonth = platform::decodeDate(day->asDateTime()).day;
-          const double value = field->asFloat();
-          series->append(dayOfMonth, value);
-          low = std::min(low, value);
-          high = std::max(high, value);
-          lastDay = std::max(lastDay, dayOfMonth);
-        });
-      }
-      chart->addSeries(series);
-      series->attachAxis(axisX);
-      series->attachAxis(axisY);
-    }
-  }
-  axisX->setRange(1, lastDay);
-  axisX->setTickCount(std::min(lastDay, 16));
-  if (low <= high) axisY->setRange(std::min(low, 0.0), high * 1.05 + 0.01);
-
-  auto* dialog = new QDialog(parent != nullptr ? parent : QApplication::activeWindow());
-  dialog->setWindowTitle(qs(title));
-  auto* layout = new QVBoxLayout(dialog);
-  auto* view = new QChartView(chart, dialog);
-  view->setRenderHint(QPainter::Antialiasing);
-  view->setObjectName(QStringLiteral("chartView"));
-  layout->addWidget(view);
-  dialog->resize(720, 460);
-  return dialog;
 }
 
 QDialog* makeCostOriginWindow(const platform::DataPacket& packet, const std::string& branchCode,
@@ -156,7 +81,11 @@ void registerSiblingScreens(host::ScreenRegistry& registry, DataSetResolver reso
           params.isArray() && params.size() >= 1 ? resolve(params[0]) : nullptr;
       if (dataSet == nullptr)
         throw std::invalid_argument("Tela " + code + ": parâmetros inválidos.");
-      runModal(makeChartWindow(title, *dataSet));
+      // RCX00512 also receives the branch and service it compares, named in its title.
+      std::string heading = title;
+      if (code == "RCX00512" && params.size() >= 3)
+        heading += " — Filial " + params[1].toString() + ", Serviço " + params[2].toString();
+      runModal(makeChartWindow(title, *dataSet, nullptr, heading));
     });
   }
   registry.registerScreen("RCX00514", [](const platform::Variant& params) {

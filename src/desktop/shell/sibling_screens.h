@@ -1,6 +1,6 @@
 // The sibling screens the desktop shell offers to the screens it opens, by code:
 //   RCX00511, RCX00512, RCX00513  the cost charts: a line per number field of the chart dataset
-//                                 the screen hands over, one point per day;
+//                                 the screen hands over, one point per day (chart_screens.h);
 //   RCX00514                      the origin of a product's cost: the rows of the packet given.
 // Each opens as a modal window and returns when the user closes it. Other codes stay unknown to
 // the registry, which refuses them with a clear message.
@@ -21,11 +21,6 @@ namespace desktop {
 using DataSetResolver = std::function<platform::ClientDataSet*(const platform::Variant& handle)>;
 platform::ClientDataSet* dataSetAtAddress(const platform::Variant& handle);
 
-// A chart of the rows of `dataSet`: the day of DTCARDAPIO along the bottom, one line per
-// visible number field, named by its label. Reads the rows without moving the cursor.
-// REQUIRES: `dataSet` outlives the window.
-QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& dataSet,
-                         QWidget* parent = nullptr);
 // The rows of a cost-origin packet with their fields as columns.
 QDialog* makeCostOriginWindow(const platform::DataPacket& packet, const std::string& branchCode,
                               const std::string& productCode, QWidget* parent = nullptr);

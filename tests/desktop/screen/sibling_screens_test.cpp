@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QDateTime>
 #include <QDialog>
 #include <QLineSeries>
 #include <QTableWidget>
@@ -69,7 +70,12 @@ TEST(SiblingScreens, ChartsDrawALinePerNumberFieldAndDay) {
       ASSERT_NE(line, nullptr);
       names << line->name();
       counts << line->count();
-      if (line->name() == "Planejado") lastPlanned = line->at(line->count() - 1);
+      if (line->name() == "Planejado") {
+        // Placed at its day along a date axis.
+        const QPointF last = line->at(line->count() - 1);
+        lastPlanned = QPointF(
+            QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(last.x())).date().day(), last.y());
+      }
     }
   });
   registry.open("RCX00512", platform::Variant::array({handleOf(chart), platform::Variant("0001"),
