@@ -11,6 +11,7 @@
 
 #include "desktop/qt_text.h"
 #include "desktop/shell/chart_screens.h"
+#include "desktop/shell/cost_origin_screen.h"
 #include "platform/field.h"
 
 namespace desktop {
@@ -91,7 +92,7 @@ void registerSiblingScreens(host::ScreenRegistry& registry, DataSetResolver reso
   registry.registerScreen("RCX00514", [](const platform::Variant& params) {
     if (!params.isArray() || params.size() < 3 || !params[0].isPacket())
       throw std::invalid_argument("Tela RCX00514: parâmetros inválidos.");
-    runModal(makeCostOriginWindow(params[0].packet(), params[1].toString(), params[2].toString()));
+    runModal(makeCostOriginScreen(params[0].packet(), params[1].toString(), params[2].toString()));
   });
 }
 

@@ -1,7 +1,8 @@
 // The sibling screens the desktop shell offers to the screens it opens, by code:
 //   RCX00511, RCX00512, RCX00513  the cost charts: a line per number field of the chart dataset
 //                                 the screen hands over, one point per day (chart_screens.h);
-//   RCX00514                      the origin of a product's cost: the rows of the packet given.
+//   RCX00514                      the origin of a product's cost: the supplier quotations of the
+//                                 packet given (cost_origin_screen.h).
 // Each opens as a modal window and returns when the user closes it. Other codes stay unknown to
 // the registry, which refuses them with a clear message.
 #pragma once
@@ -21,7 +22,7 @@ namespace desktop {
 using DataSetResolver = std::function<platform::ClientDataSet*(const platform::Variant& handle)>;
 platform::ClientDataSet* dataSetAtAddress(const platform::Variant& handle);
 
-// The rows of a cost-origin packet with their fields as columns.
+// The rows of a cost-origin packet with their fields as columns, untitled: a raw view of it.
 QDialog* makeCostOriginWindow(const platform::DataPacket& packet, const std::string& branchCode,
                               const std::string& productCode, QWidget* parent = nullptr);
 
