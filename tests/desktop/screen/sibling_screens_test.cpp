@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 
 #include "platform/date.h"
@@ -93,20 +94,15 @@ TEST(SiblingScreens, TheCostOriginShowsThePacketsRows) {
                    {"VRUNITARIO", platform::FieldType::Float, 0}};
   packet.rows = {{platform::Variant("Fornecedor A"), platform::Variant(1.5)},
                  {platform::Variant("Fornecedor B"), platform::Variant(2.25)}};
-  host::ScreenRegistry registry;
-  registerSiblingScreens(registry);
+  // The raw view; the registry opens the cost-origin screen (cost_origin_screen_test.cpp).
+  std::unique_ptr<QDialog> dialog(makeCostOriginWindow(packet, "0001", "01.02.003.0004"));
   QStringList cells;
-  onNextDialog([&](QDialog& dialog) {
-    auto* table = dialog.findChild<QTableWidget*>("originTable");
-    ASSERT_NE(table, nullptr);
-    cells << table->horizontalHeaderItem(0)->text() << table->horizontalHeaderItem(1)->text();
-    for (int r = 0; r < table->rowCount(); ++r)
-      for (int c = 0; c < table->columnCount(); ++c)
-        cells << table->item(r, c)->text();
-  });
-  registry.open("RCX00514",
-                platform::Variant::array({platform::Variant(packet), platform::Variant("0001"),
-                                          platform::Variant("01.02.003.0004")}));
+  auto* table = dialog->findChild<QTableWidget*>("originTable");
+  ASSERT_NE(table, nullptr);
+  cells << table->horizontalHeaderItem(0)->text() << table->horizontalHeaderItem(1)->text();
+  for (int r = 0; r < table->rowCount(); ++r)
+    for (int c = 0; c < table->columnCount(); ++c)
+      cells << table->item(r, c)->text();
   EXPECT_EQ(cells, (QStringList{"NMFORNECEDOR", "VRUNITARIO", "Fornecedor A", "1,5", "Fornecedor B",
                                 "2,25"}));
 }
