@@ -27,8 +27,6 @@ class CostOriginModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation,
                       int role = Qt::DisplayRole) const override;
 
-  bool setTheCost(int row) const { return marked_[static_cast<size_t>(row)]; }
-
   struct Column;  // a field shown, with its title and how it reads
 
  private:
