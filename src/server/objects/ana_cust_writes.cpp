@@ -129,20 +129,6 @@ struct SaveRequest {
   std::vector<RecipeChange> changes;
 };
 
-struct SizedText {
-  const char* field;
-  const std::string& value;
-  int size;
-};
-
-std::string firstSizeRefusal(std::initializer_list<SizedText> texts) {
-  for (const auto& t : texts) {
-    std::string refusal = limits::sizeRefusal(t.field, t.value, t.size);
-    if (!refusal.empty()) return refusal;
-  }
-  return "";
-}
-
 std::vector<RecipeChange> readChanges(const DataPacket& packet, const SaveRequest& request) {
   std::vector<RecipeChange> changes;
   for (const auto& change : packet.changes) {
@@ -320,12 +306,12 @@ Variant AnaCustRevRec::GravaReceita(db::Database& db, const CallContext& context
   };
   try {
     std::string refusal =
-        firstSizeRefusal({{"CDFILIAL", request.branch, limits::kBranch},
-                          {"CDSERVFILI", request.service, limits::kService},
-                          {"TIPO", request.recipeKind, limits::kRecipeKind},
-                          {"CDFILAUXPRAT", request.dishBranch, limits::kDishBranch},
-                          {"CDPRATO", request.dish, limits::kDish},
-                          {"CDFILIAL", request.costBranch, limits::kBranch}});
+        limits::firstSizeRefusal({{"CDFILIAL", request.branch, limits::kBranch},
+                                  {"CDSERVFILI", request.service, limits::kService},
+                                  {"TIPO", request.recipeKind, limits::kRecipeKind},
+                                  {"CDFILAUXPRAT", request.dishBranch, limits::kDishBranch},
+                                  {"CDPRATO", request.dish, limits::kDish},
+                                  {"CDFILIAL", request.costBranch, limits::kBranch}});
     if (!refusal.empty()) return answer(refusal, Variant(""));
     // The delta is the change log; a client that sends it inside the full packet only is served
     // the same.
@@ -367,10 +353,11 @@ Variant AnaCustRevRec::AltComensais(db::Database& db, const CallContext&, const 
   std::string dish = args.text(3);
   std::string dishBranch = args.text(4);
   double diners = args.real(5);
-  std::string refusal = firstSizeRefusal({{"CDFILIAL", branch, limits::kBranch},
-                                          {"CDSERVFILI", service, limits::kService},
-                                          {"CDPRATO", dish, limits::kDish},
-                                          {"CDFILAUXPRAT", dishBranch, limits::kDishBranch}});
+  std::string refusal =
+      limits::firstSizeRefusal({{"CDFILIAL", branch, limits::kBranch},
+                                {"CDSERVFILI", service, limits::kService},
+                                {"CDPRATO", dish, limits::kDish},
+                                {"CDFILAUXPRAT", dishBranch, limits::kDishBranch}});
   if (!refusal.empty()) return Variant(refusal);
   refusal = checkBranchService(db, branch, service);
   if (!refusal.empty()) return Variant(refusal);

@@ -276,21 +276,15 @@ SwapRequest swapRequest(RecipeKind kind, const std::vector<platform::Variant>& p
 }
 
 std::string swapProduct(db::Database& db, const SwapRequest& r) {
-  struct Sized {
-    const char* field;
-    const std::string& value;
-    int size;
-  };
-  for (const Sized& t :
-       {Sized{"CDPRATO", r.dish, limits::kDish}, Sized{"CDFILIAL", r.branch, limits::kBranch},
-        Sized{"CDSERVFILI", r.service, limits::kService},
-        Sized{"CDPRODUTO", r.oldProduct, limits::kProduct},
-        Sized{"CDPRODUTO", r.newProduct, limits::kProduct},
-        Sized{"SGUNIDRECE", r.unit, limits::kUnit},
-        Sized{"CDFILAUXPRAT", r.dishBranch, limits::kDishBranch}}) {
-    std::string refusal = limits::sizeRefusal(t.field, t.value, t.size);
-    if (!refusal.empty()) return refusal;
-  }
+  std::string refusal =
+      limits::firstSizeRefusal({{"CDPRATO", r.dish, limits::kDish},
+                                {"CDFILIAL", r.branch, limits::kBranch},
+                                {"CDSERVFILI", r.service, limits::kService},
+                                {"CDPRODUTO", r.oldProduct, limits::kProduct},
+                                {"CDPRODUTO", r.newProduct, limits::kProduct},
+                                {"SGUNIDRECE", r.unit, limits::kUnit},
+                                {"CDFILAUXPRAT", r.dishBranch, limits::kDishBranch}});
+  if (!refusal.empty()) return refusal;
   if (!(std::isfinite(r.factor) && r.factor > 0)) return msg::kFatorInvalido;
   if (r.recipeKind == "P") return msg::kTrocaReceitaPadrao;
   if (!r.recipeKind.empty() && recipeKindOf(r.recipeKind) != r.kind) {
@@ -301,7 +295,7 @@ std::string swapProduct(db::Database& db, const SwapRequest& r) {
   // snapshot that BEGIN IMMEDIATE cannot upgrade once another write has committed, and the swap
   // would fail at once instead of waiting its turn.
   db::Transaction tx(db);
-  std::string refusal = swapInTransaction(db, r);
+  refusal = swapInTransaction(db, r);
   if (!refusal.empty()) return refusal;
   tx.commit();
   return "";

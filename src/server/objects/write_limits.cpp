@@ -28,4 +28,12 @@ std::string sizeRefusal(std::string_view field, std::string_view text, int maxCh
          " caracteres).";
 }
 
+std::string firstSizeRefusal(std::initializer_list<SizedText> texts) {
+  for (const auto& t : texts) {
+    std::string refusal = sizeRefusal(t.field, t.value, t.size);
+    if (!refusal.empty()) return refusal;
+  }
+  return "";
+}
+
 }  // namespace server::objects::limits

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -35,5 +36,14 @@ size_t charCount(std::string_view text);
 std::string clip(std::string_view text, int maxChars);
 // "" when `text` fits `maxChars` characters, else the refusal naming `field`.
 std::string sizeRefusal(std::string_view field, std::string_view text, int maxChars);
+
+// One text of a request with the column it is written to.
+struct SizedText {
+  const char* field;
+  const std::string& value;
+  int size;
+};
+// The refusal of the first text that does not fit its column, "" when all fit.
+std::string firstSizeRefusal(std::initializer_list<SizedText> texts);
 
 }  // namespace server::objects::limits
