@@ -1,15 +1,10 @@
 #include "desktop/shell/sibling_screens.h"
 
 #include <QApplication>
-#include <QHeaderView>
-#include <QLabel>
-#include <QTableWidget>
-#include <QVBoxLayout>
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
 
-#include "desktop/qt_text.h"
 #include "desktop/shell/chart_screens.h"
 #include "desktop/shell/cost_origin_screen.h"
 #include "platform/field.h"
@@ -41,36 +36,6 @@ platform::ClientDataSet* dataSetAtAddress(const platform::Variant& handle) {
   const int64_t address = handle.toInt64();
   if (address == 0) return nullptr;
   return reinterpret_cast<platform::ClientDataSet*>(static_cast<intptr_t>(address));
-}
-
-QDialog* makeCostOriginWindow(const platform::DataPacket& packet, const std::string& branchCode,
-                              const std::string& productCode, QWidget* parent) {
-  auto* dialog = new QDialog(parent != nullptr ? parent : QApplication::activeWindow());
-  dialog->setWindowTitle(QString::fromUtf8("Origem do Custo"));
-  auto* layout = new QVBoxLayout(dialog);
-  layout->addWidget(new QLabel(
-      QString::fromUtf8("Filial: %1   Produto: %2").arg(qs(branchCode), qs(productCode)), dialog));
-  auto* table = new QTableWidget(static_cast<int>(packet.rows.size()),
-                                 static_cast<int>(packet.fields.size()), dialog);
-  table->setObjectName(QStringLiteral("originTable"));
-  table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table->verticalHeader()->setVisible(false);
-  for (size_t c = 0; c < packet.fields.size(); ++c) {
-    const platform::PacketField& field = packet.fields[c];
-    table->setHorizontalHeaderItem(static_cast<int>(c), new QTableWidgetItem(qs(field.name)));
-    const bool number =
-        field.type == platform::FieldType::Float || field.type == platform::FieldType::Integer;
-    for (size_t r = 0; r < packet.rows.size(); ++r) {
-      auto* item =
-          new QTableWidgetItem(qs(platform::fieldValueText(field.type, packet.rows[r][c])));
-      if (number) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      table->setItem(static_cast<int>(r), static_cast<int>(c), item);
-    }
-  }
-  table->resizeColumnsToContents();
-  layout->addWidget(table);
-  dialog->resize(760, 320);
-  return dialog;
 }
 
 void registerSiblingScreens(host::ScreenRegistry& registry, DataSetResolver resolve) {

@@ -22,10 +22,6 @@ namespace desktop {
 using DataSetResolver = std::function<platform::ClientDataSet*(const platform::Variant& handle)>;
 platform::ClientDataSet* dataSetAtAddress(const platform::Variant& handle);
 
-// The rows of a cost-origin packet with their fields as columns, untitled: a raw view of it.
-QDialog* makeCostOriginWindow(const platform::DataPacket& packet, const std::string& branchCode,
-                              const std::string& productCode, QWidget* parent = nullptr);
-
 // Registers the screens above. `resolve` turns a chart screen's first parameter into its dataset.
 // The openers raise std::invalid_argument with a clear text for parameters they cannot use.
 void registerSiblingScreens(host::ScreenRegistry& registry,

@@ -88,25 +88,6 @@ TEST(SiblingScreens, ChartsDrawALinePerNumberFieldAndDay) {
   EXPECT_EQ(chart.recNo(), 7);  // read without moving the screen's cursor
 }
 
-TEST(SiblingScreens, TheCostOriginShowsThePacketsRows) {
-  platform::DataPacket packet;
-  packet.fields = {{"NMFORNECEDOR", platform::FieldType::Text, 40},
-                   {"VRUNITARIO", platform::FieldType::Float, 0}};
-  packet.rows = {{platform::Variant("Fornecedor A"), platform::Variant(1.5)},
-                 {platform::Variant("Fornecedor B"), platform::Variant(2.25)}};
-  // The raw view; the registry opens the cost-origin screen (cost_origin_screen_test.cpp).
-  std::unique_ptr<QDialog> dialog(makeCostOriginWindow(packet, "0001", "01.02.003.0004"));
-  QStringList cells;
-  auto* table = dialog->findChild<QTableWidget*>("originTable");
-  ASSERT_NE(table, nullptr);
-  cells << table->horizontalHeaderItem(0)->text() << table->horizontalHeaderItem(1)->text();
-  for (int r = 0; r < table->rowCount(); ++r)
-    for (int c = 0; c < table->columnCount(); ++c)
-      cells << table->item(r, c)->text();
-  EXPECT_EQ(cells, (QStringList{"NMFORNECEDOR", "VRUNITARIO", "Fornecedor A", "1,5", "Fornecedor B",
-                                "2,25"}));
-}
-
 TEST(SiblingScreens, UnusableParametersAndUnknownCodesAreRefusedClearly) {
   host::ScreenRegistry registry;
   registerSiblingScreens(registry);
