@@ -176,12 +176,12 @@ TEST_F(WritesTest, AFailingStatementAnywhereLeavesTheRecipeAsItWas) {
 TEST_F(WritesTest, TwoSessionsEditingTheSameRecipeLoseNoUpdate) {
   std::string path = tempDatabasePath("sessions");
   {
-    auto setup = server::db::SqliteDatabase::open(path, server::db::OpenMode::Create);
+    auto setup = connectTo(path, server::db::OpenMode::Create);
     server::schema::migrate(*setup, 1);
     loadSmallFixture(*setup);
   }
-  auto first = server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite);
-  auto second = server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite);
+  auto first = connectTo(path);
+  auto second = connectTo(path);
   // Both screens load the day before either saves.
   DataPacket seenByFirst = dayPacket(*first, day(2026, 3, 16));
   DataPacket seenBySecond = dayPacket(*second, day(2026, 3, 16));

@@ -205,10 +205,10 @@ TEST_F(SqliteTest, KeptStatementsStayBounded) {
 // an old snapshot: writes by other connections are seen by the next statement.
 TEST(StatementCacheTest, AKeptStatementHoldsNoSnapshot) {
   std::string path = tempDatabasePath("snapshot");
-  auto reader = SqliteDatabase::open(path, OpenMode::Create);
+  auto reader = connectTo(path, OpenMode::Create);
   reader->exec("CREATE TABLE C (N INTEGER NOT NULL)");
   reader->exec("INSERT INTO C VALUES (1), (2)");
-  auto writer = SqliteDatabase::open(path, OpenMode::ReadWrite);
+  auto writer = connectTo(path);
   const char* count = "SELECT COUNT(*) FROM C";
   for (int round = 0; round < 3; ++round) {
     SCOPED_TRACE(round);
@@ -224,7 +224,7 @@ TEST(StatementCacheTest, AKeptStatementHoldsNoSnapshot) {
 TEST(ConnectionPoolTest, LendsEachConnectionToOneThreadAtATime) {
   std::string path = tempDatabasePath("pool");
   {
-    auto db = SqliteDatabase::open(path, OpenMode::Create);
+    auto db = connectTo(path, OpenMode::Create);
     db->exec("CREATE TABLE C (N INTEGER NOT NULL)");
     db->exec("INSERT INTO C VALUES (0)");
   }
@@ -232,7 +232,7 @@ TEST(ConnectionPoolTest, LendsEachConnectionToOneThreadAtATime) {
   server::db::ConnectionPool pool(
       [&] {
         ++opened;
-        return SqliteDatabase::open(path, OpenMode::ReadWrite);
+        return connectTo(path);
       },
       3);
   std::vector<std::thread> threads;
@@ -263,39 +263,50 @@ TEST(ConnectionPoolTest, LendsEachConnectionToOneThreadAtATime) {
 TEST(ReadOnlyTest, RefusesWritesAndMissingFiles) {
   std::string path = tempDatabasePath("readonly");
   {
-    auto db = SqliteDatabase::open(path, OpenMode::Create);
+    auto db = connectTo(path, OpenMode::Create);
     server::schema::migrate(*db, 1);
     loadSmallFixture(*db);
   }
-  auto ro = SqliteDatabase::open(path, OpenMode::ReadOnly);
+  auto ro = connectTo(path, OpenMode::ReadOnly);
   EXPECT_TRUE(ro->readOnly());
   EXPECT_EQ(scalar(*ro, "SELECT COUNT(*) FROM FILIAL"), 2);
   EXPECT_THROW(ro->exec("DELETE FROM FILIAL"), DbError);
-  EXPECT_THROW(SqliteDatabase::open(path + ".missing", OpenMode::ReadOnly), DbError);
-  EXPECT_THROW(SqliteDatabase::open(path + ".missing", OpenMode::ReadWrite), DbError);
+  // A read transaction of a read-only connection reads, and refuses writes too.
+  ro->beginRead();
+  EXPECT_EQ(scalar(*ro, "SELECT COUNT(*) FROM SERVICO"), 2);
+  EXPECT_THROW(ro->exec("UPDATE FILIAL SET NMFILIAL = 'X'"), DbError);
+  ro->rollback();
+  EXPECT_THROW(connectTo(path + ".missing", OpenMode::ReadOnly), DbError);
+  EXPECT_THROW(connectTo(path + ".missing", OpenMode::ReadWrite), DbError);
 }
 
 TEST(MigrationsTest, CreateTheSchemaOnceAndAreIdempotentOnAnExistingFile) {
   std::string path = tempDatabasePath("migrations");
   {
-    auto db = SqliteDatabase::open(path, OpenMode::Create);
+    auto db = connectTo(path, OpenMode::Create);
     EXPECT_EQ(server::schema::currentVersion(*db), 0);
     server::schema::migrate(*db, 100);
     EXPECT_EQ(server::schema::currentVersion(*db), server::schema::latestVersion());
     loadSmallFixture(*db);
   }
-  auto db = SqliteDatabase::open(path, OpenMode::ReadWrite);
-  int64_t tables = scalar(*db, "SELECT COUNT(*) FROM sqlite_master");
+  auto db = connectTo(path);
+  const char* countObjects =
+      onPostgres()
+          ? "SELECT COUNT(*) FROM pg_class WHERE relnamespace = current_schema()::regnamespace"
+          : "SELECT COUNT(*) FROM sqlite_master";
+  int64_t tables = scalar(*db, countObjects);
   server::schema::migrate(*db, 200);
   server::schema::migrate(*db, 300);
-  EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM sqlite_master"), tables);
+  EXPECT_EQ(scalar(*db, countObjects), tables);
   EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM schema_version"), server::schema::latestVersion());
   EXPECT_EQ(scalar(*db, "SELECT MAX(applied_at) FROM schema_version"), 100);
   EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM CARDAPIO"), 5);
-  EXPECT_EQ(scalar(*db, "PRAGMA foreign_keys"), 1);
-  auto st = db->prepare("PRAGMA journal_mode");
-  ASSERT_TRUE(st->step());
-  EXPECT_EQ(st->text(0), "wal");
+  if (!onPostgres()) {
+    EXPECT_EQ(scalar(*db, "PRAGMA foreign_keys"), 1);
+    auto st = db->prepare("PRAGMA journal_mode");
+    ASSERT_TRUE(st->step());
+    EXPECT_EQ(st->text(0), "wal");
+  }
 
   db->exec("INSERT INTO schema_version VALUES (99, 'from the future', 1)");
   EXPECT_THROW(server::schema::migrate(*db, 400), DbError);

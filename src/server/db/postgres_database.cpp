@@ -152,6 +152,9 @@ std::unique_ptr<PostgresDatabase> PostgresDatabase::open(const std::string& url,
     throw DbError("cannot connect to the database: " + message);
   }
   std::unique_ptr<PostgresDatabase> db(new PostgresDatabase(conn, mode == OpenMode::ReadOnly));
+  // Notices ("already exists, skipping") are not failures; libpq would print them on stderr.
+  PQsetNoticeProcessor(
+      conn, [](void*, const char*) {}, nullptr);
   if (PQsetClientEncoding(conn, "UTF8") != 0) {
     throw DbError("cannot use UTF-8 on the database: " + trimmed(PQerrorMessage(conn)));
   }
