@@ -345,6 +345,22 @@ void SplitterView::refresh() {
   setCursor(vertical() ? Qt::SplitHCursor : Qt::SplitVCursor);
 }
 
+void SplitterView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& pal = palette();
+  painter.fillRect(rect(), pal.color(QPalette::Button));
+  drawBevel(painter, rect().adjusted(0, 0, -1, -1), pal);
+  // Three dots across the middle, along the bar.
+  const QPoint centre = rect().center();
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(pal.color(QPalette::Dark));
+  for (int i = -1; i <= 1; ++i) {
+    const QPoint at = vertical() ? QPoint(centre.x(), centre.y() + i * 6)
+                                 : QPoint(centre.x() + i * 6, centre.y());
+    painter.drawEllipse(at, 1, 1);
+  }
+}
+
 void SplitterView::mousePressEvent(QMouseEvent* event) {
   const QPoint p = event->globalPosition().toPoint();
   pressedAt_ = vertical() ? p.x() : p.y();
