@@ -1,6 +1,7 @@
 #include "desktop/align_layout.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "platform/ui/page_control.h"
@@ -63,6 +64,15 @@ void alignChildren(const std::vector<Control*>& children, Rect area, const Clien
 
 MinimumSize minimumOf(const Control& control, const ClientArea& clientArea, int fill);
 
+// The width a control placed by its bounds takes from its container: up to its right edge, or
+// only its own width when it is kept centred (it moves with the container's width).
+int placedWidth(const Control& c) {
+  const Control* parent = c.parent();
+  const int parentWidth = parent != nullptr ? parent->width() : c.owner().width();
+  const bool centred = std::abs(c.left() - (parentWidth - c.width()) / 2) <= 1;
+  return centred ? c.width() : c.left() + c.width();
+}
+
 MinimumSize minimumInside(const std::vector<Control*>& children, const ClientArea& clientArea,
                           int fill, bool pagesFill) {
   MinimumSize placed;  // controls placed by their bounds
@@ -79,7 +89,7 @@ MinimumSize minimumInside(const std::vector<Control*>& children, const ClientAre
     if (!c->visible()) continue;
     switch (c->align()) {
       case Align::None:
-        placed.width = std::max(placed.width, c->left() + c->width());
+        placed.width = std::max(placed.width, placedWidth(*c));
         placed.height = std::max(placed.height, c->top() + c->height());
         break;
       case Align::Client: {
@@ -113,9 +123,9 @@ MinimumSize minimumInside(const std::vector<Control*>& children, const ClientAre
 MinimumSize minimumOf(const Control& control, const ClientArea& clientArea, int fill) {
   if (control.children().empty()) return {};
   const Rect area = clientArea(control);
-  const MinimumSize inner = minimumInside(
-      control.children(), clientArea, fill,
-      dynamic_cast<const platform::ui::PageControl*>(&control) != nullptr);
+  const MinimumSize inner =
+      minimumInside(control.children(), clientArea, fill,
+                    dynamic_cast<const platform::ui::PageControl*>(&control) != nullptr);
   if (inner.width == 0 && inner.height == 0) return {};
   return {inner.width + control.width() - area.width(),
           inner.height + control.height() - area.height()};

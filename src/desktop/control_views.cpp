@@ -170,9 +170,11 @@ void PanelView::paintEvent(QPaintEvent*) {
   font.setBold(panel.fontBold());
   painter.setFont(font);
   painter.setPen(toQColor(panel.fontColor(), pal));
-  painter.drawText(rect().adjusted(4, 1, -4, -1),
-                   static_cast<int>(horizontal(panel.alignment()) | Qt::AlignVCenter),
-                   qs(panel.caption()));
+  // A caption longer than the panel goes on as many lines as the panel is high.
+  painter.drawText(
+      rect().adjusted(4, 1, -4, -1),
+      static_cast<int>(horizontal(panel.alignment()) | Qt::AlignVCenter | Qt::TextWordWrap),
+      qs(panel.caption()));
 }
 
 void GroupBoxView::refresh() {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 #include <exception>
 
 #include "desktop/column_fit.h"
@@ -180,17 +181,24 @@ GridView::GridView(ui::DBGrid& grid, FormRenderer& renderer, QWidget* parent)
 
   model_->onCurrentRowChanged = [this](int) { followModel(); };
   QObject::connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    // A burst of re-reads (a day's load) keeps what the user saw before the first.
+    if (restorePending_) return;
     keptScroll_ = horizontalScrollBar()->value();
     keptColumn_ = currentIndex().column();
   });
   QObject::connect(model_, &QAbstractItemModel::modelReset, this, [this] {
     contentWidths_ = contentWidths(*this, *model_, fontMetrics());
     applyColumns();
-    // Re-read rows keep the columns the user scrolled to.
-    updateGeometries();
-    horizontalScrollBar()->setValue(keptScroll_);
     followModel();
-    keptColumn_ = -1;
+    // Re-read rows keep the columns the user scrolled to, once the view has laid them out
+    // again (its delayed layout starts them from the left).
+    if (restorePending_) return;
+    restorePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+      restorePending_ = false;
+      if (currentIndex().column() == keptColumn_) horizontalScrollBar()->setValue(keptScroll_);
+      keptColumn_ = -1;
+    });
   });
   QObject::connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
     const int column = model_->gridColumn(section);
@@ -278,7 +286,11 @@ void GridView::followModel() {
 }
 
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  const int scrolled = horizontalScrollBar()->value();
   QTableView::currentChanged(current, previous);
+  // Up and down keep the columns the user scrolled to.
+  if (previous.isValid() && current.column() == previous.column())
+    horizontalScrollBar()->setValue(scrolled);
   viewport()->update();
   if (following_ || !current.isValid()) return;
   runUserEvent([this, &current] {

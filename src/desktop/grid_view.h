@@ -82,6 +82,7 @@ class GridView : public ViewOf<QTableView, platform::ui::DBGrid> {
   // The horizontal scroll position and column across a re-read of the rows.
   int keptScroll_ = 0;
   int keptColumn_ = -1;
+  bool restorePending_ = false;
   int gridObserver_ = 0;
   bool following_ = false;
 };

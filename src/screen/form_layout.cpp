@@ -42,10 +42,10 @@ void TfrmAnaCustRevRec::buildLayout() {
   lblSemCardapio->setBounds(356, 4, 200, 13);
   lblSemCardapio->setVisible(false);
 
-  // Docked below everything else, the cost panel included.
+  // Docked below everything else, the cost panel included; two lines, for a narrow window.
   panContexto = &create<Panel>("panContexto");
   panContexto->setAlign(Align::Bottom);
-  panContexto->setHeight(18);
+  panContexto->setHeight(30);
   panContexto->setAlignment(Alignment::Left);
 
   panControle = &create<Panel>("panControle", panBotoes);
