@@ -27,7 +27,7 @@ constexpr int kFirstRowTop = 28;
 constexpr int kRowStep = 22;
 
 Label& rowLabel(Form& form, Control* parent, const std::string& text, int left, int top,
-               int width = 90, Alignment alignment = Alignment::Left) {
+                int width = 90, Alignment alignment = Alignment::Left) {
   Label& label = form.create<Label>("", parent);
   label.setCaption(text);
   label.setAlignment(alignment);
@@ -167,7 +167,8 @@ void CostAnalysis::buildCostFigures() {
       &costEdit(form, "nedMatPriCardPlan", grbCustTotaDia, kValues, top, kDayTotalWidth);
   top += kRowStep;
   rowLabel(form, grbCustTotaDia, "Consumo", 4, top + 2, kRowLabelWidth);
-  nedConsCardPlan = &costEdit(form, "nedConsCardPlan", grbCustTotaDia, kValues, top, kDayTotalWidth);
+  nedConsCardPlan =
+      &costEdit(form, "nedConsCardPlan", grbCustTotaDia, kValues, top, kDayTotalWidth);
   top += kRowStep;
   rowLabel(form, grbCustTotaDia, "Custo Total", 4, top + 2, kRowLabelWidth);
   nedCustoCardPlan =
@@ -200,8 +201,7 @@ void CostAnalysis::buildCostFigures() {
   top = kFirstRowTop;
   for (const auto& row : dayRows) {
     rowLabel(form, grbCustoDia, row.row, 4, top + 2, kRowLabelWidth);
-    *row.perCapita =
-        &costEdit(form, row.perCapitaName, grbCustoDia, kValues, top, kPerCapitaWidth);
+    *row.perCapita = &costEdit(form, row.perCapitaName, grbCustoDia, kValues, top, kPerCapitaWidth);
     *row.month = &costEdit(form, row.monthName, grbCustoDia, monthLeft, top, kMonthWidth);
     top += kRowStep;
   }

@@ -121,8 +121,8 @@ ui::Rect FormRenderer::clientArea(const ui::Control& control) const {
 
 QSize FormRenderer::minimumSize() const {
   constexpr int kFill = 60;
-  const MinimumSize size =
-      desktop::minimumSize(form_, [this](const ui::Control& c) { return clientArea(c); }, kFill);
+  const MinimumSize size = desktop::minimumSize(
+      form_, [this](const ui::Control& c) { return clientArea(c); }, kFill);
   return {size.width, size.height};
 }
 

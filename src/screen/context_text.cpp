@@ -12,9 +12,9 @@ namespace {
 
 using Consiste::AllTrim;
 
-const char* const kMonths[] = {"Janeiro", "Fevereiro", "Março",    "Abril",
-                               "Maio",    "Junho",     "Julho",    "Agosto",
-                               "Setembro", "Outubro",  "Novembro", "Dezembro"};
+const char* const kMonths[] = {"Janeiro",  "Fevereiro", "Março",    "Abril",
+                               "Maio",     "Junho",     "Julho",    "Agosto",
+                               "Setembro", "Outubro",   "Novembro", "Dezembro"};
 
 // "Label code - name", "Label code" without a name; nothing without a code.
 std::string coded(const char* label, const std::string& code, const std::string& name) {

@@ -33,18 +33,33 @@ TEST(ContextTextTest, NamesEachPartOfTheContext) {
       {"menu date", "", 44, false, all,
        "Filial 0001 - RESTAURANTE 0001 | Serviço 00001 - ALMOCO | Março de 2026 | Custo 44 - "
        "MEDIA DAS COTACOES | (Custo) Data do Cardápio | Operador analista - ANALISTA DE CUSTOS"},
-      {"fixed date", "", 6, true, {"RESTAURANTE 0001", "ALMOCO", "MENOR COTACAO", "analista", ""},
+      {"fixed date",
+       "",
+       6,
+       true,
+       {"RESTAURANTE 0001", "ALMOCO", "MENOR COTACAO", "analista", ""},
        "Filial 0001 - RESTAURANTE 0001 | Serviço 00001 - ALMOCO | Março de 2026 | Custo 6 - "
        "MENOR COTACAO | (Custo) Referência: 10/03/2026 | Operador analista"},
-      {"other cost branch", "0002", 10, false,
+      {"other cost branch",
+       "0002",
+       10,
+       false,
        {"RESTAURANTE 0001", "  ALMOCO  ", "CUSTO MEDIO", "filial", "OPERADOR DE FILIAL"},
        "Filial 0001 - RESTAURANTE 0001 | Serviço 00001 - ALMOCO | Março de 2026 | Custo 10 - "
        "CUSTO MEDIO | (Custo) Data do Cardápio | Custos da filial 0002 | Operador filial - "
        "OPERADOR DE FILIAL"},
-      {"own branch as cost branch", "0001", 30, false, {"", "", "", "analista", ""},
+      {"own branch as cost branch",
+       "0001",
+       30,
+       false,
+       {"", "", "", "analista", ""},
        "Filial 0001 | Serviço 00001 | Março de 2026 | Custo 30 | (Custo) Data do Cardápio | "
        "Operador analista"},
-      {"unnamed mode", "", 7, false, {"", "", "", "", ""},
+      {"unnamed mode",
+       "",
+       7,
+       false,
+       {"", "", "", "", ""},
        "Filial 0001 | Serviço 00001 | Março de 2026 | Custo 7 | (Custo) Data do Cardápio"},
   };
   const platform::TMessages messages = catalogue();
@@ -79,15 +94,19 @@ TEST_F(ScreenTest, TheContextLineShowsInTheStatusLineAndTheTitle) {
   queries.branchName = "RESTAURANTE CENTRO";
   queries.costModeName = "MEDIA DAS COTACOES";
   queries.operatorName = "ANALISTA DE CUSTOS";
-  open([](TfrmAnaCustRevRec& f, Driver&) {
-    const std::string line =
-        "Filial 0001 - RESTAURANTE CENTRO | Serviço 00001 - ALMOCO | Março de 2026 | Custo 44 - "
-        "MEDIA DAS COTACOES | (Custo) Data do Cardápio | Operador analista - ANALISTA DE CUSTOS";
-    EXPECT_EQ(f.panContexto->caption(), line);
-    EXPECT_TRUE(f.panContexto->showing());
-    EXPECT_EQ(f.contextText(), line);
-    EXPECT_EQ(f.windowTitle(), "Análise de Custos - ALMOCO | " + line);
-  }, 44);
+  open(
+      [](TfrmAnaCustRevRec& f, Driver&) {
+        const std::string line =
+            "Filial 0001 - RESTAURANTE CENTRO | Serviço 00001 - ALMOCO | Março de 2026 | Custo 44 "
+            "- "
+            "MEDIA DAS COTACOES | (Custo) Data do Cardápio | Operador analista - ANALISTA DE "
+            "CUSTOS";
+        EXPECT_EQ(f.panContexto->caption(), line);
+        EXPECT_TRUE(f.panContexto->showing());
+        EXPECT_EQ(f.contextText(), line);
+        EXPECT_EQ(f.windowTitle(), "Análise de Custos - ALMOCO | " + line);
+      },
+      44);
 }
 
 TEST_F(ScreenTest, AFailedNameLookupShowsTheCodesAlone) {

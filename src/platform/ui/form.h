@@ -81,9 +81,7 @@ class Form : public Component {
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
   // Where the user is (branch, month, ...), shown after the caption in the window's title.
   const std::string& contextText() const { return contextText_; }
-  void setContextText(std::string text) {
-    assign(contextText_, std::move(text), Prop::Caption);
-  }
+  void setContextText(std::string text) { assign(contextText_, std::move(text), Prop::Caption); }
   // The window's title: the caption, then " | " and the context text when there is one.
   std::string windowTitle() const;
 
