@@ -112,6 +112,12 @@ void GuardedStream::limitReads(Clock::time_point deadline, size_t budget) {
 
 ssize_t GuardedStream::receive(char* ptr, size_t size) {
   if (readBudget_ == 0) return -1;
+  // Checked before every read, not only while waiting: bytes that keep coming must not carry a
+  // request past its deadline.
+  if (Clock::now() >= readDeadline_) {
+    deadlinePassed_ = true;
+    return -1;
+  }
   size = std::min(size, readBudget_);
   for (;;) {
     ssize_t n = 0;
@@ -234,7 +240,10 @@ bool GuardedStream::waitForBytes(Clock::time_point deadline, const std::function
     const int rc = poll(&watch, 1, msUntil(slice));
     if (rc > 0) return true;
     if (rc < 0 && errno != EINTR) return false;
-    if (Clock::now() >= deadline) return false;
+    if (Clock::now() >= deadline) {
+      deadlinePassed_ = true;
+      return false;
+    }
   }
 }
 
@@ -374,6 +383,7 @@ void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits
         if (!stream.waitForBytes(waitUntil, [&] {
               return stopping() || (!first && pool.workersShort());
             })) {
+          // An idle kept-alive connection ending is no deadline closure; a silent new one is.
           if (stream.deadlinePassed() && first) ++stats.deadlineClosures;
           break;
         }

@@ -8,6 +8,7 @@
 
 #include <httplib.h>
 #include <openssl/ssl.h>
+#include <sys/socket.h>
 
 #include <atomic>
 #include <chrono>
@@ -169,6 +170,12 @@ class GuardedServer final : public Base {
   GuardedServer(const ConnectionLimits& limits, ConnectionStats& stats, PoolSlot& slot,
                 Args&&... args)
       : Base(std::forward<Args>(args)...), limits_(limits), stats_(stats), slot_(slot) {}
+
+  // The library listens with a backlog of 5: a burst of desktops connecting at once would see
+  // their handshakes dropped and retried a second later. Call after binding.
+  void widenBacklog() {
+    if (this->svr_sock_ != INVALID_SOCKET) ::listen(this->svr_sock_, SOMAXCONN);
+  }
 
  private:
   bool process_and_close_socket(socket_t sock) override {

@@ -197,6 +197,7 @@ struct RpcHttpServer::Impl {
   guard::CallDeadlines deadlines;
   std::atomic<uint64_t> replayCount{0};
   std::unique_ptr<httplib::Server> http;
+  std::function<void()> widenBacklog;
   bool tls = false;
 
   // Writes running now, by operator and request id: a resend arriving meanwhile waits for the
@@ -561,10 +562,13 @@ struct RpcHttpServer::Impl {
       }
       // Only TLS 1.2 and later.
       SSL_CTX_set_min_proto_version(server->ssl_context(), TLS1_2_VERSION);
+      widenBacklog = [s = server.get()] { s->widenBacklog(); };
       http = std::move(server);
       tls = true;
     } else {
-      http = std::make_unique<guard::GuardedServer<httplib::Server>>(limits, stats, slot);
+      auto server = std::make_unique<guard::GuardedServer<httplib::Server>>(limits, stats, slot);
+      widenBacklog = [s = server.get()] { s->widenBacklog(); };
+      http = std::move(server);
     }
   }
 
@@ -637,6 +641,7 @@ int RpcHttpServer::start() {
                              std::to_string(s.options.port));
   }
   s.port = port;
+  s.widenBacklog();
   s.listener = std::thread([&s] {
     s.http->listen_after_bind();
     s.listenReturned = true;
