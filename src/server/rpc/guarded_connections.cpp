@@ -375,6 +375,7 @@ void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits
       if (!stopping()) refuse(stream, limits, stats);
     } else if (stream.handshake(accepted + limits.headerTimeout)) {
       bool polite = false;
+      size_t drain = kDrainBytes;
       for (size_t served = 0; served < limits.keepAliveMaxCount; ++served) {
         // The first request's time runs from the accept; later ones' from their first byte.
         const bool first = served == 0;
@@ -399,10 +400,13 @@ void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits
         });
         if (stream.deadlinePassed()) ++stats.deadlineClosures;
         if (control.answeredByDeadline) break;
-        if (control.closeAfter) polite = true;
+        if (control.closeAfter) {
+          polite = true;
+          drain = control.drainBytes;
+        }
         if (!ok || closed || last || control.closeAfter) break;
       }
-      if (polite) stream.finish(kDrainBytes, Clock::now() + kDrainTime);
+      if (polite) stream.finish(drain, Clock::now() + kDrainTime * (drain > kDrainBytes ? 10 : 1));
     }
   }
   ::close(sock);

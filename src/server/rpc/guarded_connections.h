@@ -58,6 +58,9 @@ class GuardedStream;
 struct RequestControl {
   GuardedStream* stream = nullptr;
   bool closeAfter = false;  // the request's body was not read: the connection cannot go on
+  // With closeAfter: at most this much more is read and dropped, so the client reads the answer
+  // instead of a reset.
+  size_t drainBytes = 256 * 1024;
   std::string operatorCode;  // the live session's operator, checked before the body is read
   // Set once, by whoever answers a call watched by CallDeadlines first: its handler or the
   // deadline.

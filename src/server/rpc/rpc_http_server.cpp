@@ -38,6 +38,8 @@ namespace {
 
 constexpr const char* kJson = "application/json; charset=utf-8";
 
+// What is read and dropped, at most, after refusing a logged-in client's body.
+constexpr size_t kSessionDrainBytes = 16 * 1024 * 1024;
 // Login bodies hold an operator and a password: a few hundred bytes.
 constexpr size_t kLoginBodyLimit = 16 * 1024;
 // The call deadline writes its answer under a lock: a client that does not read cannot hold it.
@@ -487,22 +489,27 @@ struct RpcHttpServer::Impl {
     if (!known || req.method != "POST") {
       return refuse(404, kMethodNotFound, "Recurso não encontrado: " + loggable(req.path));
     }
+    guard::RequestControl* control = guard::currentRequest();
+    if (!login) {
+      const std::string token = bearerToken(req);
+      std::optional<std::string> operatorCode;
+      if (!token.empty()) operatorCode = sessions.touch(token);
+      if (!operatorCode) {
+        return refuse(401, kNotAuthenticated,
+                      token.empty() ? "Sessão não informada: faça o login"
+                                    : "Sessão inválida ou expirada: faça o login novamente");
+      }
+      if (control != nullptr) {
+        control->operatorCode = std::move(*operatorCode);
+        // A logged-in client that sends its whole body before reading (as most do) must still
+        // see the refusal: more of what it sends is read and dropped before closing.
+        control->drainBytes = kSessionDrainBytes;
+      }
+    }
     const size_t limit = login ? kLoginBodyLimit : options.maxBodyBytes;
     if (declaredLength(req).value_or(0) > limit) {
       return refuse(413, kRequestTooLarge,
                     "Requisição excede o limite de " + std::to_string(limit) + " bytes");
-    }
-    if (login) return Handled::Unhandled;
-    const std::string token = bearerToken(req);
-    std::optional<std::string> operatorCode;
-    if (!token.empty()) operatorCode = sessions.touch(token);
-    if (!operatorCode) {
-      return refuse(401, kNotAuthenticated,
-                    token.empty() ? "Sessão não informada: faça o login"
-                                  : "Sessão inválida ou expirada: faça o login novamente");
-    }
-    if (guard::RequestControl* control = guard::currentRequest()) {
-      control->operatorCode = std::move(*operatorCode);
     }
     return Handled::Unhandled;
   }
