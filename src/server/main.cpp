@@ -1,5 +1,6 @@
 // menucost-server: serves the four remote objects of the recipe cost analysis over HTTP from one
 // SQLite database, until SIGINT or SIGTERM.
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -34,9 +35,13 @@ int main(int argc, char** argv) {
     rpc.bindAddress = options.bindAddress;
     rpc.port = options.port;
     rpc.log = server::logTo(std::cout);
+    rpc.tlsCertFile = options.tlsCertFile;
+    rpc.tlsKeyFile = options.tlsKeyFile;
+    if (options.callTimeoutSeconds > 0) rpc.callTimeout = std::chrono::seconds(options.callTimeoutSeconds);
     server::RpcHttpServer http(*instance.dispatcher, *instance.authenticator, rpc);
     const int port = http.start();
-    std::cout << "menucost-server: serving " << options.databasePath << " on http://"
+    std::cout << "menucost-server: serving " << options.databasePath << " on "
+              << (http.tls() ? "https://" : "http://")
               << options.bindAddress << ":" << port << std::endl;
     const int signal = server::stopOnSignals(http);
     std::cout << "menucost-server: stopped"
