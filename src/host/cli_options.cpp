@@ -120,7 +120,8 @@ void readSession(const platform::ParsedOptions& seen, SessionOptions& options, b
   }
   if (const std::string* v = seen.find("server")) options.server = platform::parseServerAddress(*v);
   if (const std::string* v = seen.find("tls-ca")) {
-    if (!options.server || !options.server->tls) throw UsageError("--tls-ca needs an https --server");
+    if (!options.server || !options.server->tls)
+      throw UsageError("--tls-ca needs an https --server");
     options.tlsCaFile = *v;
   }
   if (const std::string* v = seen.find("operator")) options.operatorCode = *v;

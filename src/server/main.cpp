@@ -37,12 +37,13 @@ int main(int argc, char** argv) {
     rpc.log = server::logTo(std::cout);
     rpc.tlsCertFile = options.tlsCertFile;
     rpc.tlsKeyFile = options.tlsKeyFile;
-    if (options.callTimeoutSeconds > 0) rpc.callTimeout = std::chrono::seconds(options.callTimeoutSeconds);
+    if (options.callTimeoutSeconds > 0)
+      rpc.callTimeout = std::chrono::seconds(options.callTimeoutSeconds);
     server::RpcHttpServer http(*instance.dispatcher, *instance.authenticator, rpc);
     const int port = http.start();
     std::cout << "menucost-server: serving " << options.databasePath << " on "
-              << (http.tls() ? "https://" : "http://")
-              << options.bindAddress << ":" << port << std::endl;
+              << (http.tls() ? "https://" : "http://") << options.bindAddress << ":" << port
+              << std::endl;
     const int signal = server::stopOnSignals(http);
     std::cout << "menucost-server: stopped"
               << (signal ? " by signal " + std::to_string(signal) : "") << std::endl;

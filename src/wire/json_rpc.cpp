@@ -161,7 +161,8 @@ RpcDecoded decodeRequest(std::string_view body) {
 }
 
 std::string encodeRequest(std::string_view id, std::string_view method,
-                          const std::vector<platform::Variant>& params, std::string_view requestId) {
+                          const std::vector<platform::Variant>& params,
+                          std::string_view requestId) {
   std::string out = R"({"jsonrpc":"2.0","id":)";
   out += id;
   if (!requestId.empty()) {
@@ -180,7 +181,8 @@ std::string encodeRequest(std::string_view id, std::string_view method,
 }
 
 std::string encodeRequest(int64_t id, std::string_view method,
-                          const std::vector<platform::Variant>& params, std::string_view requestId) {
+                          const std::vector<platform::Variant>& params,
+                          std::string_view requestId) {
   return encodeRequest(std::to_string(id), method, params, requestId);
 }
 

@@ -2,7 +2,8 @@
 //
 // Request: {"jsonrpc":"2.0","id":1,"method":"GetProduto","params":[...]}, each param a Variant in
 // its JSON form, optionally with "requestId":"<text>": the client's name for the operation, kept
-// across a resend so the server can answer a retried write without running it twice. Answer: {"jsonrpc":"2.0","id":1,"result":<Variant JSON>} or
+// across a resend so the server can answer a retried write without running it twice. Answer:
+// {"jsonrpc":"2.0","id":1,"result":<Variant JSON>} or
 // {"jsonrpc":"2.0","id":1,"error":{"code":-32602,"message":"..."}}. Endpoints outside the envelope
 // (login, session) answer their faults as a plain {"error":{"code","message"}} object.
 //
@@ -31,8 +32,8 @@ enum ErrorCode : int {
   kInternalError = -32603,
   kNotAuthenticated = -32001,  // missing, unknown or expired session token
   kRequestTooLarge = -32002,
-  kServerBusy = -32003,   // every worker busy and the waiting line full: try again shortly
-  kCallTimedOut = -32004, // the call ran past the server's deadline
+  kServerBusy = -32003,    // every worker busy and the waiting line full: try again shortly
+  kCallTimedOut = -32004,  // the call ran past the server's deadline
 };
 
 // The longest request id accepted: ids are the client's random names, not data.

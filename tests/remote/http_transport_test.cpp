@@ -35,7 +35,9 @@ TEST(ServerAddress, ReadsHostUrlAndPort) {
     EXPECT_EQ(address.host, c.host) << c.text;
     EXPECT_EQ(address.port, c.expectedPort) << c.text;
     const std::string text = c.text;
-    EXPECT_EQ(address.tls, text.find("ttps") != std::string::npos || text.find("TTPS") != std::string::npos) << c.text;
+    EXPECT_EQ(address.tls,
+              text.find("ttps") != std::string::npos || text.find("TTPS") != std::string::npos)
+        << c.text;
   }
   EXPECT_EQ(parseServerUrl("h", 1).text(), "h:1");
 }

@@ -48,8 +48,8 @@ std::string readAll(int fd, std::chrono::milliseconds limit) {
   char buffer[4096];
   while (std::chrono::steady_clock::now() < until) {
     pollfd watch{fd, POLLIN, 0};
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        until - std::chrono::steady_clock::now());
     if (poll(&watch, 1, static_cast<int>(std::max<long>(0, left.count()))) <= 0) break;
     const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
     if (n <= 0) break;
@@ -70,7 +70,8 @@ int errorCodeOf(const std::string& http) {
   wire::errorMessageOf(http.substr(body + 4), code);
   if (code == 0) {
     const json::Value root = json::parse(http.substr(body + 4));
-    if (const json::Value* error = root.find("error")) code = static_cast<int>(error->find("code")->asInt());
+    if (const json::Value* error = root.find("error"))
+      code = static_cast<int>(error->find("code")->asInt());
   }
   return code;
 }
@@ -94,9 +95,9 @@ class ConnectionLimitsTest : public ::testing::Test {
   }
 
   std::string login(const std::string& op, const std::string& password) {
-    auto result = client().Post(
-        "/login", R"({"operator":")" + op + R"(","password":")" + password + "\"}",
-        "application/json");
+    auto result =
+        client().Post("/login", R"({"operator":")" + op + R"(","password":")" + password + "\"}",
+                      "application/json");
     if (!result || result->status != 200) return {};
     return json::parse(result->body).find("token")->asString();
   }
@@ -219,8 +220,8 @@ TEST_F(ConnectionLimitsTest, HeadsAreJudgedBeforeTheirBodies) {
       {"LengthAndChunked", auth + "Content-Length: 5\r\nTransfer-Encoding: chunked\r\n", 400,
        kInvalidRequest},
       {"OtherCoding", auth + "Transfer-Encoding: gzip, chunked\r\n", 400, kInvalidRequest},
-      {"RepeatedCoding", auth + "Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n",
-       400, kInvalidRequest},
+      {"RepeatedCoding", auth + "Transfer-Encoding: chunked\r\nTransfer-Encoding: chunked\r\n", 400,
+       kInvalidRequest},
       {"SignedLength", auth + "Content-Length: +5\r\n", 400, kInvalidRequest},
   };
   for (const Case& c : cases) {
@@ -239,10 +240,10 @@ TEST_F(ConnectionLimitsTest, HeadsAreJudgedBeforeTheirBodies) {
   // Two equal lengths say one thing: accepted.
   const std::string body = wire::encodeRequest("1", "Whoami", {});
   const int fd = connectTo(server_->port);
-  const std::string request = "POST /rpc/Test.rdmEcho HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" +
-                              auth + "Content-Length: " + std::to_string(body.size()) +
-                              "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-                              body;
+  const std::string request =
+      "POST /rpc/Test.rdmEcho HTTP/1.1\r\nHost: x\r\nConnection: close\r\n" + auth +
+      "Content-Length: " + std::to_string(body.size()) +
+      "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
   send(fd, request.data(), request.size(), MSG_NOSIGNAL);
   EXPECT_EQ(statusOf(readAll(fd, 2s)), 200);
   close(fd);

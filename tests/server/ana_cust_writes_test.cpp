@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "platform/data_packet.h"
-#include "server/objects/database_messages.h"
 #include "server/objects/ana_cust_rev_rec.h"
+#include "server/objects/database_messages.h"
 #include "server/objects/other_objects.h"
 #include "server/schema/migrations.h"
 #include "server_fixture.h"

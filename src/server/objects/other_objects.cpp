@@ -55,8 +55,7 @@ Variant InfPrato::PesqProdOpc(db::Database& db, const CallContext&, const Params
   return Variant(std::move(packet));
 }
 
-Variant InfPrato::TrocaProduto(db::Database& db, const CallContext& context,
-                               const Params& params) {
+Variant InfPrato::TrocaProduto(db::Database& db, const CallContext& context, const Params& params) {
   try {
     std::string refusal = swapProduct(db, swapRequest(RecipeKind::Local, params));
     if (!refusal.empty()) return Variant(refusal);

@@ -11,8 +11,8 @@
 
 #include "platform/variant.h"
 #include "server/db/database.h"
-#include "server/rpc/dispatcher.h"
 #include "server/objects/write_limits.h"
+#include "server/rpc/dispatcher.h"
 
 namespace server::objects {
 

@@ -33,7 +33,8 @@ void MemoryAnswerStore::keep(std::string_view operatorCode, std::string_view req
                              KeptAnswer answer) {
   std::lock_guard lock(mutex_);
   auto it = byOperator_.find(operatorCode);
-  if (it == byOperator_.end()) it = byOperator_.emplace(std::string(operatorCode), std::deque<Entry>{}).first;
+  if (it == byOperator_.end())
+    it = byOperator_.emplace(std::string(operatorCode), std::deque<Entry>{}).first;
   std::deque<Entry>& entries = it->second;
   const auto now = now_();
   forgetExpired(entries, now);

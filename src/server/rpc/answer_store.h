@@ -45,8 +45,7 @@ class MemoryAnswerStore final : public AnswerStore {
 
   std::optional<KeptAnswer> find(std::string_view operatorCode,
                                  std::string_view requestId) override;
-  void keep(std::string_view operatorCode, std::string_view requestId,
-            KeptAnswer answer) override;
+  void keep(std::string_view operatorCode, std::string_view requestId, KeptAnswer answer) override;
 
   size_t size() const;  // answers kept now, all operators
 

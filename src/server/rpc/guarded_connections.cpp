@@ -340,13 +340,14 @@ void refuse(GuardedStream& stream, const ConnectionLimits& limits, ConnectionSta
   if (stream.waitForBytes(Clock::now() + kDrainTime, [] { return false; })) {
     stream.read(sink, sizeof sink);
   }
-  if (stream.writeAll(limits.busyAnswer, deadline)) stream.finish(kDrainBytes, Clock::now() + kDrainTime);
+  if (stream.writeAll(limits.busyAnswer, deadline))
+    stream.finish(kDrainBytes, Clock::now() + kDrainTime);
 }
 
 }  // namespace
 
-void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits,
-                     WorkerPool& pool, ConnectionStats& stats, const std::function<bool()>& stopping,
+void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits, WorkerPool& pool,
+                     ConnectionStats& stats, const std::function<bool()>& stopping,
                      const ProcessRequest& process) {
   const auto accepted = Clock::now();
   const int flags = fcntl(sock, F_GETFL, 0);
@@ -381,9 +382,8 @@ void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits
         const bool first = served == 0;
         const auto waitUntil =
             first ? accepted + limits.headerTimeout : Clock::now() + limits.keepAliveTimeout;
-        if (!stream.waitForBytes(waitUntil, [&] {
-              return stopping() || (!first && pool.workersShort());
-            })) {
+        if (!stream.waitForBytes(waitUntil,
+                                 [&] { return stopping() || (!first && pool.workersShort()); })) {
           // An idle kept-alive connection ending is no deadline closure; a silent new one is.
           if (stream.deadlinePassed() && first) ++stats.deadlineClosures;
           break;

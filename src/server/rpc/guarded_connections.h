@@ -6,6 +6,10 @@
 // library).
 #pragma once
 
+// The system's HTTP library is built with TLS: its header must say so wherever it is included.
+#ifndef CPPHTTPLIB_OPENSSL_SUPPORT
+#define CPPHTTPLIB_OPENSSL_SUPPORT
+#endif
 #include <httplib.h>
 #include <openssl/ssl.h>
 #include <sys/socket.h>
@@ -148,14 +152,14 @@ class WorkerPool final : public httplib::TaskQueue {
   std::vector<std::thread> threads_;
 };
 
-using ProcessRequest = std::function<bool(httplib::Stream&, bool closeConnection,
-                                          bool& connectionClosed,
-                                          const std::function<void(httplib::Request&)>& setup)>;
+using ProcessRequest =
+    std::function<bool(httplib::Stream&, bool closeConnection, bool& connectionClosed,
+                       const std::function<void(httplib::Request&)>& setup)>;
 
 // Serves one accepted connection until it ends, then closes `sock`. `ctx` non-null: TLS.
 // `stopping` says the server is shutting down.
-void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits,
-                     WorkerPool& pool, ConnectionStats& stats, const std::function<bool()>& stopping,
+void serveConnection(socket_t sock, SSL_CTX* ctx, const ConnectionLimits& limits, WorkerPool& pool,
+                     ConnectionStats& stats, const std::function<bool()>& stopping,
                      const ProcessRequest& process);
 
 // The workers' pool of the running server, for serveConnection; set by the server's task queue
@@ -190,8 +194,7 @@ class GuardedServer final : public Base {
     SSL_CTX* ctx = nullptr;
     if constexpr (std::is_base_of_v<httplib::SSLServer, Base>) ctx = this->ssl_context();
     serveConnection(
-        sock, ctx, limits_, *pool, stats_,
-        [this] { return this->svr_sock_ == INVALID_SOCKET; },
+        sock, ctx, limits_, *pool, stats_, [this] { return this->svr_sock_ == INVALID_SOCKET; },
         [this](httplib::Stream& strm, bool close, bool& closed,
                const std::function<void(httplib::Request&)>& setup) {
           return this->process_request(strm, close, closed, setup);

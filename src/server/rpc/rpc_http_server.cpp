@@ -18,8 +18,8 @@
 #include <limits>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <ostream>
+#include <set>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
@@ -82,8 +82,10 @@ std::optional<size_t> declaredLength(const httplib::Request& req) {
 }
 
 std::string lowerTrimmed(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    text.remove_suffix(1);
   std::string out(text);
   for (char& c : out)
     c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -185,8 +187,9 @@ struct RpcHttpServer::Impl {
         authenticator(a),
         options(std::move(o)),
         sessions(options.sessionIdleTimeout),
-        answers(options.answers ? options.answers
-                                : std::make_shared<MemoryAnswerStore>(64, std::chrono::minutes(10))) {}
+        answers(options.answers
+                    ? options.answers
+                    : std::make_shared<MemoryAnswerStore>(64, std::chrono::minutes(10))) {}
 
   Dispatcher& dispatcher;
   Authenticator& authenticator;
