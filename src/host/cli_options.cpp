@@ -23,8 +23,12 @@ struct ShellOption {
 const ShellOption kOptions[] = {
     {{"server"},
      Scope::Session,
-     "URL\tapplication server (http://host:port); default: the\n"
+     "URL\tapplication server (http[s]://host:port); default: the\n"
      "embedded server over the user's demo database"},
+    {{"tls-ca"},
+     Scope::Session,
+     "FILE\tcertificate authorities (PEM) trusted for an https\n"
+     "--server (default: the system's)"},
     {{"operator"},
      Scope::Session,
      "OP\toperator to log in as (required with --server;\n"
@@ -115,6 +119,11 @@ void readSession(const platform::ParsedOptions& seen, SessionOptions& options, b
     options.month = now.month;
   }
   if (const std::string* v = seen.find("server")) options.server = platform::parseServerAddress(*v);
+  if (const std::string* v = seen.find("tls-ca")) {
+    if (!options.server || !options.server->tls)
+      throw UsageError("--tls-ca needs an https --server");
+    options.tlsCaFile = *v;
+  }
   if (const std::string* v = seen.find("operator")) options.operatorCode = *v;
   const std::string* password = seen.find("password");
   if (password != nullptr) options.password = *password;

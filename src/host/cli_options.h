@@ -23,6 +23,7 @@ inline constexpr const char* kDemoService = "00001";
 // values.
 struct SessionOptions {
   std::optional<ServerAddress> server;  // none: the embedded server
+  std::string tlsCaFile;                // https: the CA file trusted; empty: the system's
   std::string operatorCode;             // empty: the demo operator (embedded server only)
   std::string password;
   std::string database;  // the suite's database file; empty: the user's demo database
@@ -59,7 +60,8 @@ struct ReportOptions : SessionOptions {
 // Parses the arguments after the program name. --branch, --service and --month default to the
 // demo branch's service and the month of `today` (a day number).
 // Errors: UsageError for an unknown or repeated option, a missing or bad value, --server without
-// --operator and --password, --password without --operator, --page or --panel without
+// --operator and --password, --password without --operator, --tls-ca without an https --server,
+// --page or --panel without
 // --screenshot, or an option of the report alone. --help alone is enough.
 WindowOptions parseWindowOptions(const std::vector<std::string>& args, double today);
 std::string windowUsage();

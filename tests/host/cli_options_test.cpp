@@ -100,7 +100,11 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
       {with({"--server", "http://h:8080"}), "--server needs --operator and --password"},
       {with({"--server", "http://h:8080", "--operator", "ANA"}), "--operator and --password"},
       {with({"--password", "x"}), "--password needs --operator"},
-      {with({"--server", "https://h:443", "--operator", "A", "--password", "p"}), "http://"},
+      {with({"--server", "ftp://h:21", "--operator", "A", "--password", "p"}), "https://"},
+      {with(
+           {"--server", "http://h:80", "--operator", "A", "--password", "p", "--tls-ca", "ca.pem"}),
+       "--tls-ca needs an https --server"},
+      {with({"--tls-ca", "ca.pem"}), "--tls-ca needs an https --server"},
       {with({"--server", "h:0", "--operator", "A", "--password", "p"}), "server port"},
       {with({"--server", "h", "--operator", "A", "--password", "p"}), "host:port"},
       {with({"--db", ""}), "--db needs a value"},
@@ -113,6 +117,16 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
       EXPECT_THAT(e.what(), HasSubstr(c.message)) << ::testing::PrintToString(c.args);
     }
   }
+}
+
+TEST(ReportOptions, AnHttpsServerTakesItsCaFile) {
+  const ReportOptions o = parseReportOptions({"--branch", "0001", "--service", "00001", "--month",
+                                              "2026-03", "--server", "https://h", "--operator", "A",
+                                              "--password", "p", "--tls-ca", "/etc/ca.pem"});
+  ASSERT_TRUE(o.server);
+  EXPECT_EQ(*o.server, (ServerAddress{"h", 443, true}));
+  EXPECT_EQ(o.server->url(), "https://h:443");
+  EXPECT_EQ(o.tlsCaFile, "/etc/ca.pem");
 }
 
 TEST(ReportOptions, TheWindowsOptionsAreAcceptedAndNamedAsIgnored) {
@@ -172,7 +186,7 @@ TEST(ShellOptions, OneDefinitionServesTheWindowAndTheReport) {
 
   // Both usage texts list every session option with the same words.
   const std::string windowText = windowUsage(), reportText = reportUsage();
-  for (const char* line : {"  --server URL             application server (http://host:port)",
+  for (const char* line : {"  --server URL             application server (http[s]://host:port)",
                            "  --cost-branch B          branch whose costs are used (default: none)",
                            "  --fixed-cost-date DATE   take every cost at DATE (YYYY-MM-DD)\n",
                            "  --help                   this text\n"}) {
