@@ -11,6 +11,7 @@
 #include "desktop/form_renderer.h"
 #include "desktop/key_map.h"
 #include "desktop/qt_text.h"
+#include "desktop/widget_actions.h"
 #include "platform/ui/user_event.h"
 
 namespace desktop {
@@ -43,6 +44,7 @@ FormWindow::FormWindow(ui::Form& form, QWidget* parent) : QWidget(parent, Qt::Wi
   qApp->installEventFilter(this);
   if (QScreen* screen = QGuiApplication::primaryScreen())
     form_.setScreenSize(screen->availableGeometry().width(), screen->availableGeometry().height());
+  WidgetActions::decorate(*this);
   applyVisibility();
 }
 

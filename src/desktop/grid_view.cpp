@@ -8,6 +8,7 @@
 
 #include "desktop/painter_canvas.h"
 #include "desktop/qt_text.h"
+#include "desktop/widget_actions.h"
 #include "platform/client_dataset.h"
 #include "platform/ui/user_event.h"
 
@@ -193,6 +194,7 @@ GridView::GridView(ui::DBGrid& grid, FormRenderer& renderer, QWidget* parent)
     if (what == ui::Prop::Editor) delegate_->followGrid();
   });
   refresh();
+  WidgetActions::decorate(*this);
 }
 
 GridView::~GridView() {
