@@ -57,8 +57,8 @@ const ShellOption kOptions[] = {
      "totals and charts to FILE (PDF), exit"},
     {{"format"},
      Scope::Report,
-     "text|csv|xlsx\toutput format (default text; csv uses ';';\n"
-     "xlsx needs --output)"},
+     "text|csv\toutput format (default text; csv uses ';'), or xlsx:\n"
+     "a workbook, written to --output"},
     {{"output"}, Scope::Report, "FILE\twrite to FILE instead of the standard output"},
     {{"plan-real", OptionRule::Flag},
      Scope::Report,

@@ -12,44 +12,13 @@
 #include "platform/date.h"
 #include "platform/field.h"
 #include "platform/format.h"
+#include "support/csv_reader.h"
 
 namespace exporting {
 namespace {
 
 using platform::FieldType;
-
-// A CSV reader as a spreadsheet reads ';' files: quoted fields may hold ';', '"' and breaks.
-std::vector<std::vector<std::string>> parseCsv(const std::string& text) {
-  std::vector<std::vector<std::string>> lines(1);
-  std::string field;
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        field += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        field += c;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ';') {
-      lines.back().push_back(field);
-      field.clear();
-    } else if (c == '\n') {
-      lines.back().push_back(field);
-      field.clear();
-      lines.emplace_back();
-    } else {
-      field += c;
-    }
-  }
-  if (lines.back().empty()) lines.pop_back();
-  return lines;
-}
+using testing_support::parseCsv;
 
 int decimalsOf(const std::string& pattern) {
   const size_t point = pattern.find('.');
