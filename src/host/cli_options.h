@@ -43,13 +43,16 @@ struct WindowOptions : SessionOptions {
   std::string screenshot;
   std::string page = "Planejado";  // the page shown in the screenshot, by caption
   bool panel = false;              // show the cost panel in the screenshot
+  // Print mode: write the month (table, totals, charts) to this PDF file and exit.
+  std::string printPdf;
 };
 
-enum class ReportFormat { Text, Csv };
+enum class ReportFormat { Text, Csv, Xlsx };
 
 struct ReportOptions : SessionOptions {
   bool help = false;
   ReportFormat format = ReportFormat::Text;
+  std::string output;  // empty: standard output (text and csv only)
   bool planReal = false;
   bool verbose = false;
   // The window's options given to the report, as "--screenshot": accepted and ignored, so that
@@ -68,8 +71,9 @@ std::string windowUsage();
 
 // Parses the arguments that follow `menucost report`. --branch, --service and --month are
 // required, unless --window-defaults gives them the window's defaults for `today`.
-// Errors: UsageError as for the window (the window's own options aside), and for a missing
-// --branch, --service or --month. --help alone is enough.
+// Errors: UsageError as for the window (the window's own options aside), for a missing
+// --branch, --service or --month, and for --format xlsx without --output. --help alone is
+// enough.
 ReportOptions parseReportOptions(const std::vector<std::string>& args, double today);
 ReportOptions parseReportOptions(const std::vector<std::string>& args);  // today: localToday()
 std::string reportUsage();

@@ -74,6 +74,31 @@ TEST(ReportOptions, DefaultsAndEveryOption) {
   EXPECT_TRUE(parseReportOptions({"--month", "x", "--help"}).help);
 }
 
+TEST(ReportOptions, FormatsAndTheirOutput) {
+  const std::vector<std::string> month = {"--branch", "1", "--service", "1", "--month", "2026-03"};
+  const struct {
+    std::vector<std::string> extra;
+    ReportFormat format;
+    const char* output;
+  } cases[] = {
+      {{}, ReportFormat::Text, ""},
+      {{"--format", "csv", "--output", "m.csv"}, ReportFormat::Csv, "m.csv"},
+      {{"--format", "xlsx", "--output", "m.xlsx"}, ReportFormat::Xlsx, "m.xlsx"},
+      {{"--output", "m.txt"}, ReportFormat::Text, "m.txt"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = month;
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const ReportOptions options = parseReportOptions(args, 46000);
+    EXPECT_EQ(options.format, c.format) << c.output;
+    EXPECT_EQ(options.output, c.output);
+  }
+  // The window's print mode is the window's alone.
+  std::vector<std::string> args = month;
+  args.insert(args.end(), {"--print-pdf", "m.pdf"});
+  EXPECT_EQ(parseReportOptions(args, 46000).ignored, std::vector<std::string>{"--print-pdf"});
+}
+
 TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
   struct Case {
     Args args;
@@ -92,6 +117,8 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
       {with({"--calc-mode", "-1"}), "--calc-mode needs a whole number"},
       {with({"--plan-real=yes"}), "--plan-real takes no value"},
       {with({"--format", "html"}), "--format needs text or csv"},
+      {with({"--format", "xlsx"}), "--format xlsx needs --output FILE"},
+      {with({"--output"}), "--output needs a value"},
       {with({"--fixed-cost-date", "2026-02-30"}), "YYYY-MM-DD"},
       {with({"--fixed-cost-date", "01/03/2026"}), "YYYY-MM-DD"},
       {{"--branch", "1", "--service", "1", "--month", "2026-13"}, "--month needs a month"},
