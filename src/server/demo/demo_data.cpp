@@ -175,7 +175,7 @@ const Lapse kLapses[] = {
 constexpr int kMenuDraws = 8;
 constexpr double kRichDays = 0.12;
 constexpr double kRichCost = 1.2;
-constexpr double kStandardMargin = 1.08;
+constexpr double kStandardMargin = 1.09;
 
 // Clients are this share of the estimated diners.
 constexpr double kClientShare = 0.92;
@@ -940,6 +940,7 @@ class Generator {
 
       std::vector<MenuRow> rows;
       std::vector<double> usualTotals;
+      double richest = 0;
       for (double d : days) {
         double aim = typical * (rich.count(d) ? kRichCost : 1.0);
         const Draw* best = nullptr;
@@ -964,10 +965,16 @@ class Generator {
         }
         double basis = countsClients(b) ? std::round(estimated * kClientShare) : estimated;
         double total = material + consumed + service.indirectPerDiner * estimated;
-        if (!rich.count(d)) usualTotals.push_back(total / basis);
+        if (rich.count(d)) {
+          richest = std::max(richest, total / basis);
+        } else {
+          usualTotals.push_back(total / basis);
+        }
       }
       rateio.row(code, service.code, month, round2(service.indirectPerDiner * monthDiners));
-      padrao.row(code, service.code, month, round2(median(usualTotals) * kStandardMargin));
+      // At least the richest day shows over the standard.
+      double standard = std::min(median(usualTotals) * kStandardMargin, richest / 1.01);
+      padrao.row(code, service.code, month, round2(standard));
 
       std::map<const Dish*, int> count;
       for (const auto& r : rows)
