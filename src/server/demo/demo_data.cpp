@@ -172,10 +172,10 @@ const Lapse kLapses[] = {
 // Menus are drawn several times a day and the planner keeps the one closest to the month's
 // typical cost; on a few days it serves something richer. The standard leaves the usual days a
 // margin the richer ones exceed.
-constexpr int kMenuDraws = 8;
+constexpr int kMenuDraws = 12;
 constexpr double kRichDays = 0.12;
 constexpr double kRichCost = 1.2;
-constexpr double kStandardMargin = 1.09;
+constexpr double kStandardMargin = 1.08;
 
 // Clients are this share of the estimated diners.
 constexpr double kClientShare = 0.92;
@@ -288,7 +288,7 @@ Catalog buildCatalog() {
   // swaps (nobody replaces the salt by the cumin). Products never bought replace nothing.
   for (size_t index : c.stock) {
     const Product& p = c.products[index];
-    if (p.group != "ALIM" || p.noCost || !kSwappable.count(p.range->kind) || !rng.chance(0.45)) {
+    if (p.group != "ALIM" || p.noCost || !kSwappable.count(p.range->kind) || !rng.chance(0.7)) {
       continue;
     }
     std::vector<std::string> candidates;
