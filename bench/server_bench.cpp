@@ -38,7 +38,7 @@ const double kLast = platform::encodeDate(2026, 3, 31);
 std::string benchPath(int scale) {
   const char* dir = std::getenv("MENUCOST_BENCH_DIR");
   std::filesystem::path base = dir != nullptr ? dir : std::filesystem::temp_directory_path();
-  return (base / ("menucost-bench-scale" + std::to_string(scale) + "-v1.db")).string();
+  return (base / ("menucost-bench-scale" + std::to_string(scale) + "-v2.db")).string();
 }
 
 int64_t scalar(server::db::Database& db, const std::string& sql) {
