@@ -25,9 +25,12 @@ class AnaCustRevRec : public RemoteObject {
   platform::Variant call(db::Database& db, const CallContext& context, std::string_view method,
                          const std::vector<platform::Variant>& params) override;
 
-  // Deletes the work tables older than a day, in one transaction. Returns how many keys went.
+  // Deletes the work tables older than a day, in one transaction. Returns how many keys went: 0
+  // when another server on the same database is sweeping at the moment.
   // The server's app runs it at open and hourly (see WorkTableSweep). Errors: DbError.
   int64_t sweepWorkTables(db::Database& db);
+  // The task lock (Dialect::tryTaskLock) a sweep holds.
+  static constexpr int64_t kSweepLock = 0x4d43'5357;
 
  private:
   friend class MethodTable<AnaCustRevRec>;
