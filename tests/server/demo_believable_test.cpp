@@ -81,9 +81,9 @@ class DemoBelievableTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     for (double reference : kReferences) {
-      auto db = openMemory();
+      TestDatabase db = openMemory();
       server::demo::createDemo(*db, reference, 1);
-      dbs_.push_back(db.release());
+      dbs_.push_back(std::move(db));
     }
     TestClock clock;
     server::objects::AnaCustRevRec object(testEnvironment(clock));
@@ -91,8 +91,6 @@ class DemoBelievableTest : public ::testing::Test {
       figures_[m.label] = gather(object, *dbs_[m.reference], m);
   }
   static void TearDownTestSuite() {
-    for (auto* db : dbs_)
-      delete db;
     dbs_.clear();
     figures_.clear();
   }
@@ -200,10 +198,10 @@ class DemoBelievableTest : public ::testing::Test {
 
   static const Figures& of(const Month& m) { return figures_.at(m.label); }
 
-  static std::vector<server::db::SqliteDatabase*> dbs_;
+  static std::vector<TestDatabase> dbs_;
   static std::map<std::string, Figures> figures_;
 };
-std::vector<server::db::SqliteDatabase*> DemoBelievableTest::dbs_;
+std::vector<TestDatabase> DemoBelievableTest::dbs_;
 std::map<std::string, Figures> DemoBelievableTest::figures_;
 
 double share(size_t part, size_t whole) {
