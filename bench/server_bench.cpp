@@ -265,6 +265,66 @@ void BM_GetCustoModos200(benchmark::State& state) {
   state.counters["products"] = static_cast<double>(codes.size());
 }
 
+// The weights of 200 outdated-quotation products read from a month's work table: a work table of
+// 200 stock products planned every day of the month, each flagged outdated.
+void BM_GetPesoExcecao200(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  const std::string key = "BPESO00200";
+  {
+    server::db::Transaction tx(*f.db);
+    auto head = f.db->prepare(
+        "INSERT INTO CONSPLANCHAVE (CDCONSPLAN, CDFILIAL, CDSERVFILI, DTCRIACAO)"
+        " VALUES (?1, ?2, ?3, 1773000000)");
+    head->bindText(1, key);
+    head->bindText(2, f.month.branch);
+    head->bindText(3, f.month.service);
+    head->run();
+    auto rows = f.db->prepare(
+        "INSERT INTO CONSPLAN (CDCONSPLAN, DTCONSPLAN, CDPRODUTO, QTCONSPLAN, CUSTOPROD,"
+        " IDCUSTODESATU) SELECT ?1, ?2, CDPRODUTO, 1.5, 2.25, 'S' FROM PRODUTO"
+        " WHERE CDPRODESTO = CDPRODUTO ORDER BY CDPRODUTO LIMIT 200");
+    for (double d = kFirst; d <= kLast; d += 1) {
+      rows->bindText(1, key);
+      rows->bindReal(2, d);
+      rows->run();
+      rows->reset();
+    }
+    tx.commit();
+  }
+  size_t products = 0;
+  for (auto _ : state) {
+    Variant r = f.call("GetPesoExcecao", {"1", key, f.month.branch, "", f.month.service, 6,
+                                          Variant::date(kFirst), Variant::date(kLast),
+                                          Variant::date(kFirst), false, Variant::date(kReference)});
+    if (!r.isPacket()) {
+      state.SkipWithError(r.debugString().c_str());
+      break;
+    }
+    products = r.packet().rows.size();
+    benchmark::DoNotOptimize(r);
+  }
+  f.call("DelConsplan", {key, f.month.branch});
+  state.counters["products"] = static_cast<double>(products);
+}
+
+// The zero-cost list of the demo's largest service-month, planned again, with its estimates.
+void BM_GetPesoExcecao_ZeroCost(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  size_t products = 0;
+  for (auto _ : state) {
+    Variant r = f.call("GetPesoExcecao", {"0", "", f.month.branch, "", f.month.service, 10,
+                                          Variant::date(kFirst), Variant::date(kLast),
+                                          Variant::date(kFirst), false, Variant::date(kReference)});
+    if (!r.isPacket()) {
+      state.SkipWithError(r.debugString().c_str());
+      break;
+    }
+    products = r.packet().rows.size();
+    benchmark::DoNotOptimize(r);
+  }
+  state.counters["products"] = static_cast<double>(products);
+}
+
 }  // namespace
 
 BENCHMARK(BM_GetTrabCusto_Demo)
@@ -298,6 +358,16 @@ BENCHMARK(BM_GravaReceita5)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
 BENCHMARK(BM_GetCustoModos200)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetPesoExcecao200)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetPesoExcecao_ZeroCost)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)
