@@ -180,17 +180,25 @@ QChart* makeChart(platform::ClientDataSet& dataSet, const QString& title) {
       series->setName(seriesName(*field));
       const KnownLine* known = knownLine(*field);
       series->setPen(penFor(known != nullptr ? known->role : Role::Other));
+      QList<QPointF> points;
       for (int row = 1; row <= dataSet.displayRowCount(); ++row) {
         dataSet.withDisplayRow(row, [&] {
           const QDate date = dateOf(*day);
-          const double value = field->asFloat();
-          series->append(static_cast<qreal>(axisPosition(date)), value);
-          low = std::min(low, value);
-          high = std::max(high, value);
+          points.append(QPointF(static_cast<qreal>(axisPosition(date)), field->asFloat()));
           if (!first.isValid() || date < first) first = date;
           if (!last.isValid() || date > last) last = date;
         });
       }
+      // Days not realized yet hold 0: the realized line ends at the last realized day instead
+      // of falling to the axis.
+      if (known != nullptr && known->role == Role::Realized)
+        while (!points.isEmpty() && points.back().y() == 0.0)
+          points.removeLast();
+      for (const QPointF& point : points) {
+        low = std::min(low, point.y());
+        high = std::max(high, point.y());
+      }
+      series->append(points);
       chart->addSeries(series);
       series->attachAxis(axisX);
       series->attachAxis(axisY);

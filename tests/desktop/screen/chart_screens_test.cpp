@@ -211,6 +211,44 @@ TEST(ChartScreens, EachChartDrawsTheDatasetReadablyAndCopiesItsRows) {
   }
 }
 
+TEST(ChartScreens, TheRealizedLineEndsAtTheLastRealizedDay) {
+  // Days 4 and 5 are not realized yet; day 2's realized zero is a real figure and stays.
+  const std::vector<std::vector<double>> rows{{1, 12.93, 10.25, 11.1},
+                                              {2, 12.93, 10.5, 0},
+                                              {3, 12.93, 10.75, 12},
+                                              {4, 12.93, 11, 0},
+                                              {5, 12.93, 11.5, 0}};
+  struct Case {
+    const char* code;
+    std::vector<Column> columns;
+    std::vector<qsizetype> points;  // per line
+  };
+  const Case cases[] = {
+      {"RCX00512", {{"VrPadrao", ""}, {"VRPERCPLAN", ""}, {"VRPERCREAL", ""}}, {5, 5, 3}},
+      {"RCX00513", {{"VrTotPadrao", ""}, {"VRTOTTACUM", ""}, {"VRTOTRACUM", ""}}, {5, 5, 3}},
+  };
+  host::ScreenRegistry registry;
+  registerSiblingScreens(registry);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    auto data = chartData(c.columns, rows);
+    std::vector<qsizetype> counts;
+    onNextDialog([&](QDialog& dialog) {
+      auto* view = dialog.findChild<QChartView*>("chartView");
+      ASSERT_NE(view, nullptr);
+      for (QAbstractSeries* line : view->chart()->series())
+        counts.push_back(qobject_cast<QLineSeries*>(line)->count());
+    });
+    std::vector<platform::Variant> params{handleOf(*data)};
+    if (std::string(c.code) == "RCX00512") {
+      params.emplace_back("0001");
+      params.emplace_back("00001");
+    }
+    registry.open(c.code, platform::Variant::array(params));
+    EXPECT_EQ(counts, c.points);
+  }
+}
+
 TEST(ChartScreens, HoverShowsTheNearestPointInBrazilianFormat) {
   auto data = chartData({{"VRTOTTACUM", ""}}, {{1, 1234.5}, {2, 98765.432}, {3, 0.5}});
   std::unique_ptr<QDialog> dialog(makeChartWindow("Acumulado", *data));
