@@ -20,6 +20,7 @@
 #include <thread>
 
 #include "platform/json.h"
+#include "server/rpc/login_throttle.h"
 #include "server/rpc/session_store.h"
 #include "wire/json_rpc.h"
 
@@ -112,12 +113,14 @@ struct RpcHttpServer::Impl {
       : dispatcher(d),
         authenticator(a),
         options(std::move(o)),
-        sessions(options.sessionIdleTimeout) {}
+        sessions(options.sessionIdleTimeout, nullptr,
+                 [&a](const std::string& op) { return a.isActive(op); }) {}
 
   Dispatcher& dispatcher;
   Authenticator& authenticator;
   RpcServerOptions options;
   SessionStore sessions;
+  LoginThrottle loginThrottle;
   httplib::Server http;
 
   std::mutex lifecycle;  // start/stop
@@ -173,6 +176,13 @@ struct RpcHttpServer::Impl {
       log("-", "login", started, faultOutcome(kInvalidRequest, "missing credentials"));
       return;
     }
+    if (const int wait = loginThrottle.attempt(op->asString(), req.remote_addr); wait > 0) {
+      answerError(res, kNotAuthenticated, LoginThrottle::message(wait));
+      res.status = 429;
+      res.set_header("Retry-After", std::to_string(wait));
+      log(op->asString(), "login", started, "throttled");
+      return;
+    }
     std::optional<std::string> operatorCode;
     try {
       operatorCode = authenticator.authenticate(op->asString(), password->asString());
@@ -186,6 +196,7 @@ struct RpcHttpServer::Impl {
       log(op->asString(), "login", started, "refused");
       return;
     }
+    loginThrottle.succeeded(op->asString(), req.remote_addr);
     const std::string token = sessions.open(*operatorCode);
     json::Value::Object answer{{"token", json::Value(token)},
                                {"operator", json::Value(*operatorCode)}};
