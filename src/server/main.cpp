@@ -1,11 +1,14 @@
 // menucost-server: serves the four remote objects of the recipe cost analysis over HTTP from one
 // SQLite database, until SIGINT or SIGTERM.
+#include <unistd.h>
+
 #include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "platform/command_line.h"
+#include "server/app/operator_admin.h"
 #include "server/app/server_app.h"
 #include "server/app/server_options.h"
 #include "server/rpc/rpc_http_server.h"
@@ -21,6 +24,10 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << server::serverUsage();
     return 0;
+  }
+  if (options.admin != server::ServerCommandOptions::AdminAction::None) {
+    return server::admin::runOperatorAdmin(
+        options, std::cin, isatty(STDIN_FILENO) ? STDIN_FILENO : -1, std::cout, std::cerr);
   }
   try {
     options.onSweepFailure = [](const std::string& reason) {
