@@ -1,0 +1,118 @@
+// The work table of a month load on the demo company: the lists computed from it answer the rows
+// the per-product work table answered (golden file captured from it), and each load costs one row.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "platform/data_packet.h"
+#include "platform/date.h"
+#include "server/demo/demo_data.h"
+#include "server/objects/ana_cust_rev_rec.h"
+#include "server_fixture.h"
+
+namespace servertest {
+namespace {
+
+using platform::Variant;
+using server::objects::AnaCustRevRec;
+
+const double kReference = platform::encodeDate(2026, 3, 18);
+
+class WorkTableTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    db_ = openMemory().release();
+    server::demo::createDemo(*db_, kReference, 1);
+  }
+  static void TearDownTestSuite() {
+    delete db_;
+    db_ = nullptr;
+  }
+  static server::db::SqliteDatabase* db_;
+  TestClock clock_;
+  AnaCustRevRec object_{testEnvironment(clock_)};
+};
+server::db::SqliteDatabase* WorkTableTest::db_ = nullptr;
+
+std::string cell(const Variant& v) {
+  if (v.isNull()) return "";
+  if (v.isText()) return v.toString();
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.5f", v.toDouble());
+  return buffer;
+}
+
+std::string lines(const platform::DataPacket& packet) {
+  std::string out;
+  for (size_t r = 0; r < packet.rows.size(); ++r) {
+    for (size_t c = 0; c < packet.fields.size(); ++c)
+      out += (c ? ";" : "") + cell(packet.rows[r][c]);
+    out += "\n";
+  }
+  return out;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct LoadCase {
+  const char* label;
+  const char* branch;
+  const char* service;
+  int mode;
+  bool useFixed;
+  double fixed;
+  const char* costBranch;
+};
+
+TEST_F(WorkTableTest, ListsAnswerWhatThePerProductTableAnswered) {
+  const LoadCase cases[] = {
+      {"lunch, lowest quotation", "0001", "00001", 6, false, 0, ""},
+      {"dinner, average quotation", "0001", "00002", 44, false, 0, ""},
+      {"breakfast, latest quotation", "0001", "00003", 48, false, 0, ""},
+      {"branch 2 lunch, lowest quotation", "0002", "00001", 6, false, 0, ""},
+      {"fixed cost date", "0001", "00001", 6, true, day(2026, 3, 2), ""},
+      {"costs of the other branch", "0002", "00002", 44, false, 0, "0001"},
+      {"stock cost mode", "0001", "00001", 10, false, 0, ""},
+  };
+  struct Window {
+    const char* label;
+    double first;
+    double last;
+  };
+  const Window windows[] = {{"month", day(2026, 3, 1), day(2026, 3, 31)},
+                            {"days 10 to 20", day(2026, 3, 10), day(2026, 3, 20)}};
+  std::string actual;
+  for (const auto& c : cases) {
+    Variant load =
+        call(object_, *db_, "GetTrabCusto",
+             {c.branch, c.service, Variant::date(day(2026, 3, 1)), Variant::date(day(2026, 3, 31)),
+              c.mode, "analista", c.useFixed, Variant::date(c.fixed), c.costBranch, false});
+    ASSERT_TRUE(load.isArray()) << c.label << ": " << load.debugString();
+    actual += std::string("# ") + c.label + ": outdated days\n" + lines(load[2].packet());
+    for (const auto& w : windows) {
+      Variant list =
+          call(object_, *db_, "GetProdCotDesatu",
+               {load[0], c.branch, c.costBranch, c.service, c.mode, Variant::date(w.first),
+                Variant::date(w.last), Variant::date(c.fixed), c.useFixed});
+      ASSERT_TRUE(list.isPacket()) << c.label << ": " << list.debugString();
+      actual += std::string("# ") + c.label + ": outdated products, " + w.label + "\n" +
+                lines(list.packet());
+    }
+    call(object_, *db_, "DelConsplan", {load[0], c.branch});
+  }
+  const std::string path = std::string(MENUCOST_SERVER_TESTDATA) + "/demo_outdated_2026-03.txt";
+  // MENUCOST_UPDATE_GOLDEN=1 rewrites the golden file instead of comparing.
+  if (std::getenv("MENUCOST_UPDATE_GOLDEN")) std::ofstream(path) << actual;
+  EXPECT_EQ(actual, readFile(path)) << "golden file " << path;
+}
+
+}  // namespace
+}  // namespace servertest
