@@ -11,6 +11,7 @@
 #include "platform/date.h"
 #include "server/demo/demo_data.h"
 #include "server/objects/ana_cust_rev_rec.h"
+#include "server/objects/work_table.h"
 #include "server_fixture.h"
 
 namespace servertest {
@@ -112,6 +113,68 @@ TEST_F(WorkTableTest, ListsAnswerWhatThePerProductTableAnswered) {
   // MENUCOST_UPDATE_GOLDEN=1 rewrites the golden file instead of comparing.
   if (std::getenv("MENUCOST_UPDATE_GOLDEN")) std::ofstream(path) << actual;
   EXPECT_EQ(actual, readFile(path)) << "golden file " << path;
+}
+
+// Month loads on the small fixture, clock and keys under the test's control.
+class WorkTableRowsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    db_ = openMemory();
+    loadSmallFixture(*db_);
+  }
+  std::string load(const std::string& operatorCode) {
+    clock_.now += 1;
+    Variant result =
+        call(object_, *db_, "GetTrabCusto",
+             {"0001", "00001", Variant::date(day(2026, 3, 1)), Variant::date(day(2026, 3, 31)), 6,
+              operatorCode, false, Variant::date(0.0), "", false},
+             operatorCode);
+    return result[0].toString();
+  }
+  int64_t keysOf(const std::string& operatorCode) {
+    return scalar(*db_,
+                  "SELECT COUNT(*) FROM CONSPLANCHAVE WHERE CDOPERADOR = '" + operatorCode + "'");
+  }
+
+  TestClock clock_;
+  AnaCustRevRec object_{testEnvironment(clock_)};
+  std::unique_ptr<server::db::SqliteDatabase> db_;
+};
+
+TEST_F(WorkTableRowsTest, EachLoadWritesOneRow) {
+  for (int i = 1; i <= 3; ++i) {
+    load("analista");
+    EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM CONSPLANCHAVE"), i);
+    EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM CONSPLAN"), 0);
+  }
+  // The row holds what planning the month again needs.
+  auto work = server::objects::findWorkTable(*db_, "KEY0000002", "0001");
+  ASSERT_TRUE(work);
+  EXPECT_EQ(work->service, "00001");
+  EXPECT_EQ(work->operatorCode, "analista");
+  EXPECT_EQ(work->first, day(2026, 3, 1));
+  EXPECT_EQ(work->last, day(2026, 3, 31));
+  EXPECT_EQ(work->costMode, 6);
+  EXPECT_EQ(work->costBranch, "0001");
+  EXPECT_FALSE(work->fixedCostDate);
+  EXPECT_FALSE(server::objects::findWorkTable(*db_, "KEY0000002", "0002"));
+  EXPECT_FALSE(server::objects::findWorkTable(*db_, "", "0001"));
+}
+
+TEST_F(WorkTableRowsTest, AnOperatorHoldsABoundedNumberTheOldestDroppedFirst) {
+  const int bound = server::objects::kMaxWorkTablesPerOperator;
+  const std::string other = load("filial");
+  std::vector<std::string> keys;
+  for (int i = 0; i < bound + 3; ++i) {
+    keys.push_back(load("analista"));
+    EXPECT_EQ(keysOf("analista"), std::min(i + 1, bound)) << i;
+  }
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const bool kept = i >= keys.size() - bound;
+    EXPECT_EQ(server::objects::findWorkTable(*db_, keys[i], "0001").has_value(), kept) << i;
+  }
+  EXPECT_TRUE(server::objects::findWorkTable(*db_, other, "0001"));
+  EXPECT_EQ(keysOf("filial"), 1);
 }
 
 }  // namespace

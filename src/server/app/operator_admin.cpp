@@ -158,19 +158,19 @@ void addOperator(db::Database& db, const std::string& code, const std::string& n
   op->bindText(2, name);
   op->bindText(3, hash);
   op->run();
+  const std::string addRight = db.dialect().upsert(
+      "OPERDIREITO", {"CDOPERADOR", "NRTIPO", "CDACAO"}, {"CDOPERADOR", "NRTIPO", "CDACAO"});
+  const std::string setParam = db.dialect().upsert(
+      "OPERPARAM", {"CDOPERADOR", "CDPARAM", "IDVALOR"}, {"CDOPERADOR", "CDPARAM"});
   for (const auto& [kind, action] : rights.actions) {
-    auto st = db.prepare(
-        "INSERT INTO OPERDIREITO (CDOPERADOR, NRTIPO, CDACAO) VALUES (?1, ?2, ?3)"
-        " ON CONFLICT DO NOTHING");
+    auto st = db.prepare(addRight);
     st->bindText(1, code);
     st->bindInt(2, kind);
     st->bindText(3, action);
     st->run();
   }
   for (const auto& [param, granted] : rights.params) {
-    auto st = db.prepare(
-        "INSERT INTO OPERPARAM (CDOPERADOR, CDPARAM, IDVALOR) VALUES (?1, ?2, ?3)"
-        " ON CONFLICT (CDOPERADOR, CDPARAM) DO UPDATE SET IDVALOR = excluded.IDVALOR");
+    auto st = db.prepare(setParam);
     st->bindText(1, code);
     st->bindText(2, param);
     st->bindText(3, granted ? "S" : "N");
