@@ -8,6 +8,10 @@
 //
 // The scale-50 database takes a while to create; it is kept in the temporary directory and
 // reused by later runs (MENUCOST_BENCH_DIR overrides the directory).
+//
+// The *_PostgreSQL benchmarks run the same calls on the PostgreSQL database that
+// MENUCOST_BENCH_PG names (a URL; the demo company is created there when it holds none), for a
+// comparison on the same machine; without it they are skipped.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -26,6 +30,7 @@
 #include "platform/date.h"
 #include "server/app/server_app.h"
 #include "server/auth/password.h"
+#include "server/db/postgres_database.h"
 #include "server/db/sqlite_database.h"
 #include "server/demo/demo_data.h"
 #include "server/objects/ana_cust_rev_rec.h"
@@ -52,8 +57,21 @@ int64_t scalar(server::db::Database& db, const std::string& sql) {
   return st->step() ? st->integer(0) : -1;
 }
 
+// The scale-1 demo on the PostgreSQL database of MENUCOST_BENCH_PG, null without one.
+std::unique_ptr<server::db::Database> postgresDemo() {
+  const char* url = std::getenv("MENUCOST_BENCH_PG");
+  if (url == nullptr || *url == 0) return nullptr;
+  auto db = server::db::PostgresDatabase::open(url, OpenMode::ReadWrite);
+  server::schema::migrate(*db, 0);
+  if (scalar(*db, "SELECT COUNT(*) FROM FILIAL") == 0) {
+    server::demo::createDemo(*db, kReference, 1);
+    db->exec("ANALYZE");
+  }
+  return db;
+}
+
 // Opens the demo database of `scale`, creating it when it is missing or incomplete.
-std::unique_ptr<SqliteDatabase> demoDatabase(int scale) {
+std::unique_ptr<server::db::Database> demoDatabase(int scale) {
   std::string path = benchPath(scale);
   if (std::filesystem::exists(path)) {
     auto db = SqliteDatabase::open(path, OpenMode::ReadWrite);
@@ -66,7 +84,7 @@ std::unique_ptr<SqliteDatabase> demoDatabase(int scale) {
   std::filesystem::remove(path + "-wal");
   std::filesystem::remove(path + "-shm");
   auto start = std::chrono::steady_clock::now();
-  auto db = SqliteDatabase::open(path, OpenMode::Create);
+  std::unique_ptr<server::db::Database> db = SqliteDatabase::open(path, OpenMode::Create);
   server::schema::migrate(*db, 0);
   server::demo::createDemo(*db, kReference, scale);
   db->exec("ANALYZE");
@@ -92,7 +110,8 @@ ServiceMonth largestServiceMonth(server::db::Database& db) {
 }
 
 struct Fixture {
-  explicit Fixture(int scale) : db(demoDatabase(scale)), month(largestServiceMonth(*db)) {
+  explicit Fixture(std::unique_ptr<server::db::Database> database)
+      : db(std::move(database)), month(largestServiceMonth(*db)) {
     env.nowSeconds = [] { return int64_t{1'773'000'000}; };
     env.newKey = [this] {
       std::string n = std::to_string(++keys);
@@ -113,7 +132,7 @@ struct Fixture {
                                Variant::date(day), Variant::date(kFirst), ""});
   }
 
-  std::unique_ptr<SqliteDatabase> db;
+  std::unique_ptr<server::db::Database> db;
   ServiceMonth month;
   server::objects::Environment env;
   int keys = 0;
@@ -123,8 +142,17 @@ struct Fixture {
 Fixture& fixture(int scale) {
   static std::unique_ptr<Fixture> demo, large;
   auto& f = scale == 1 ? demo : large;
-  if (!f) f = std::make_unique<Fixture>(scale);
+  if (!f) f = std::make_unique<Fixture>(demoDatabase(scale));
   return *f;
+}
+
+// The scale-1 demo on PostgreSQL; null without MENUCOST_BENCH_PG.
+Fixture* postgresFixture() {
+  static std::unique_ptr<Fixture> f = [] {
+    auto db = postgresDemo();
+    return db ? std::make_unique<Fixture>(std::move(db)) : nullptr;
+  }();
+  return f.get();
 }
 
 void runTrabCusto(benchmark::State& state, Fixture& f) {
@@ -162,13 +190,31 @@ double busiestOpenDay(Fixture& f, size_t* products) {
   return best;
 }
 
-void BM_GetProduto(benchmark::State& state) {
-  Fixture& f = fixture(1);
+void runProduto(benchmark::State& state, Fixture& f) {
   size_t products = 0;
   double day = busiestOpenDay(f, &products);
   for (auto _ : state)
     benchmark::DoNotOptimize(f.produto(day));
   state.counters["products"] = static_cast<double>(products);
+}
+
+void BM_GetProduto(benchmark::State& state) {
+  runProduto(state, fixture(1));
+}
+
+void BM_GetTrabCusto_Demo_PostgreSQL(benchmark::State& state) {
+  if (Fixture* f = postgresFixture()) {
+    runTrabCusto(state, *f);
+  } else {
+    state.SkipWithError("MENUCOST_BENCH_PG names no database");
+  }
+}
+void BM_GetProduto_PostgreSQL(benchmark::State& state) {
+  if (Fixture* f = postgresFixture()) {
+    runProduto(state, *f);
+  } else {
+    state.SkipWithError("MENUCOST_BENCH_PG names no database");
+  }
 }
 
 void BM_GravaReceita5(benchmark::State& state) {
@@ -404,7 +450,17 @@ BENCHMARK(BM_GetTrabCusto_Scale50)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
+BENCHMARK(BM_GetTrabCusto_Demo_PostgreSQL)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
 BENCHMARK(BM_GetProduto)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetProduto_PostgreSQL)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)

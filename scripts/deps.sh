@@ -12,6 +12,8 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev lld pkg-config ccache
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the throwaway database server the tests and benchmarks run PostgreSQL on
+  postgresql
   # server and wire
   libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev
   # desktop: Qt Charts needs Qt OpenGL's development files, which qt6-base-dev only recommends

@@ -44,13 +44,14 @@ void Charts::buildButtons(platform::ui::GroupBox& group) {
   } buttons[] = {{&sbtGrafCust, "sbtGrafCust", "Custo Percapita"},
                  {&sbtPlanReal, "sbtPlanReal", "Comparação do Percapita"},
                  {&sbtCustoAcum, "sbtCustoAcum", "Variação do Custo Acumulado"}};
-  int top = 16;
+  // In a row under the group's caption.
+  int left = 6;
   for (const auto& chart : buttons) {
     *chart.button = &screen_.form().create<platform::ui::Button>(chart.name, &group);
     (*chart.button)->setHint(chart.hint);
     (*chart.button)->setShowHint(true);
-    (*chart.button)->setBounds(6, top, 28, 28);
-    top += 32;
+    (*chart.button)->setBounds(left, 15, 28, 28);
+    left += 32;
   }
 }
 

@@ -125,6 +125,9 @@ class CostAnalysis {
   void dbeVrTotPercKeyDown(platform::ui::Key& key, platform::ui::ShiftState shift);
   void dbeVrTotPercKeyPress(char32_t& key);
 
+  // True when some day of the loaded month has a menu: estimated diners or a raw-material cost.
+  // The server lists every day of the month, menu or not. False when the table is closed.
+  bool monthHasMenu();
   // DTDATA of the current record; 0 when the table is closed.
   double selectedDay() const;
 

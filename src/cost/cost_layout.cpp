@@ -7,19 +7,31 @@ using namespace platform::ui;
 
 namespace {
 
-NumberEdit& costEdit(Form& form, const std::string& name, Control* parent, int left, int top) {
+NumberEdit& costEdit(Form& form, const std::string& name, Control* parent, int left, int top,
+                     int width) {
   NumberEdit& edit = form.create<NumberEdit>(name, parent);
   edit.setDecimals(5);
   edit.setThousands(true);
   edit.setReadOnly(true);
-  edit.setBounds(left, top, 90, 21);
+  edit.setBounds(left, top, width, 21);
   return edit;
 }
 
-Label& rowLabel(Form& form, Control* parent, const std::string& text, int left, int top) {
+// The cost panel's columns, sized for its longest captions and for month totals in the hundreds
+// of thousands, so that the whole panel fits the 788-pixel window the toggle narrows to.
+constexpr int kRowLabelWidth = 74;  // "Matéria-prima"
+constexpr int kDayTotalWidth = 76;
+constexpr int kPerCapitaWidth = 70;
+constexpr int kMonthWidth = 88;
+constexpr int kFirstRowTop = 28;
+constexpr int kRowStep = 22;
+
+Label& rowLabel(Form& form, Control* parent, const std::string& text, int left, int top,
+                int width = 90, Alignment alignment = Alignment::Left) {
   Label& label = form.create<Label>("", parent);
   label.setCaption(text);
-  label.setBounds(left, top, 90, 13);
+  label.setAlignment(alignment);
+  label.setBounds(left, top, width, 13);
   return label;
 }
 
@@ -77,20 +89,20 @@ void CostAnalysis::buildDayBar() {
   dbtData->setFontBold(true);
   dbtData->setBounds(106, 18, 110, 17);
 
-  rowLabel(form, pancustos, "Custo Padrão Perc.", 222, 2);
+  rowLabel(form, pancustos, "Custo Padrão Perc.", 222, 2, 96);
   nedCustoPadrao = &form.create<NumberEdit>("nedCustoPadrao", pancustos);
   nedCustoPadrao->setDecimals(5);
   nedCustoPadrao->setReadOnly(true);
   nedCustoPadrao->setBounds(222, 17, 90, 21);
 
-  rowLabel(form, pancustos, "Comensais do Dia", 318, 2);
+  rowLabel(form, pancustos, "Comensais do Dia", 320, 2, 92);
   nedComensais = &form.create<NumberEdit>("nedComensais", pancustos);
   nedComensais->setDecimals(0);
   nedComensais->setReadOnly(true);
-  nedComensais->setBounds(318, 17, 80, 21);
+  nedComensais->setBounds(320, 17, 80, 21);
 
   panSafra = &form.create<Panel>("panSafra", pancustos);
-  panSafra->setBounds(404, 0, 100, 42);
+  panSafra->setBounds(414, 0, 100, 42);
   panSafra->setVisible(false);
   rowLabel(form, panSafra, "Safra (%)", 2, 2);
   nedPeSafraCard = &form.create<NumberEdit>("nedPeSafraCard", panSafra);
@@ -102,18 +114,18 @@ void CostAnalysis::buildDayBar() {
 
   lblVrTotPerc = &form.create<Label>("lblVrTotPerc", pancustos);
   lblVrTotPerc->setCaption("Custo Per Capita Dia");
-  lblVrTotPerc->setBounds(510, 2, 110, 13);
+  lblVrTotPerc->setBounds(516, 2, 106, 13);
   dbeVrTotPerc = &form.create<DBEdit>("dbeVrTotPerc", pancustos);
   dbeVrTotPerc->setDataSource(&dtsTrabCusto);
   dbeVrTotPerc->setDataField("VRTOTPERC");
   dbeVrTotPerc->setColor(clBtnFace);
   dbeVrTotPerc->setReadOnly(true);
   dbeVrTotPerc->setTabStop(false);
-  dbeVrTotPerc->setBounds(510, 17, 110, 21);
+  dbeVrTotPerc->setBounds(516, 17, 106, 21);
 
   lblVrCustoMedio = &form.create<Label>("lblVrCustoMedio", pancustos);
   lblVrCustoMedio->setCaption("Custo Per Capita Médio");
-  lblVrCustoMedio->setBounds(626, 2, 120, 13);
+  lblVrCustoMedio->setBounds(626, 2, 118, 13);
   dbeVrCustoMedio = &form.create<DBEdit>("dbeVrCustoMedio", pancustos);
   dbeVrCustoMedio->setDataSource(&dtsTrabCusto);
   dbeVrCustoMedio->setDataField("VRCUSTOMEDIO");
@@ -130,33 +142,49 @@ void CostAnalysis::buildCostPanel() {
   panCusto->setHeight(150);
   panCusto->setVisible(false);
   subPanCusto = &form.create<Panel>("subPanCusto", panCusto);
-  subPanCusto->setBounds(0, 0, 770, 148);
+  subPanCusto->setBounds(0, 0, 782, 148);
 
+  // Under the day's totals, which need only three rows.
   grbGraficos = &form.create<GroupBox>("grbGraficos", subPanCusto);
   grbGraficos->setCaption("Gráficos");
-  grbGraficos->setBounds(2, 2, 40, 140);
+  grbGraficos->setBounds(2, 100, 240, 46);
 }
 
 void CostAnalysis::buildCostFigures() {
   Form& form = screen_.form();
+  constexpr int kValues = 4 + kRowLabelWidth + 2;  // left of the first column of values
+
   grbCustTotaDia = &form.create<GroupBox>("grbCustTotaDia", subPanCusto);
-  grbCustTotaDia->setBounds(46, 2, 250, 140);
-  rowLabel(form, grbCustTotaDia, "Planejado", 66, 14);
+  grbCustTotaDia->setBounds(2, 2, 240, 96);
+  const int realizedLeft = kValues + kDayTotalWidth + 4;
+  rowLabel(form, grbCustTotaDia, "Planejado", kValues, 14, kDayTotalWidth);
   lblRealizado = &form.create<Label>("lblRealizado", grbCustTotaDia);
   lblRealizado->setCaption("Realizado");
-  lblRealizado->setBounds(158, 14, 90, 13);
-  rowLabel(form, grbCustTotaDia, "Matéria-prima", 4, 32);
-  nedMatPriCardPlan = &costEdit(form, "nedMatPriCardPlan", grbCustTotaDia, 66, 30);
-  rowLabel(form, grbCustTotaDia, "Consumo", 4, 56);
-  nedConsCardPlan = &costEdit(form, "nedConsCardPlan", grbCustTotaDia, 66, 54);
-  rowLabel(form, grbCustTotaDia, "Custo Total", 4, 80);
-  nedCustoCardPlan = &costEdit(form, "nedCustoCardPlan", grbCustTotaDia, 66, 78);
-  nedCustoCardReal = &costEdit(form, "nedCustoCardReal", grbCustTotaDia, 158, 78);
+  lblRealizado->setBounds(realizedLeft, 14, kDayTotalWidth, 13);
+  int top = kFirstRowTop;
+  rowLabel(form, grbCustTotaDia, "Matéria-prima", 4, top + 2, kRowLabelWidth);
+  nedMatPriCardPlan =
+      &costEdit(form, "nedMatPriCardPlan", grbCustTotaDia, kValues, top, kDayTotalWidth);
+  top += kRowStep;
+  rowLabel(form, grbCustTotaDia, "Consumo", 4, top + 2, kRowLabelWidth);
+  nedConsCardPlan =
+      &costEdit(form, "nedConsCardPlan", grbCustTotaDia, kValues, top, kDayTotalWidth);
+  top += kRowStep;
+  rowLabel(form, grbCustTotaDia, "Custo Total", 4, top + 2, kRowLabelWidth);
+  nedCustoCardPlan =
+      &costEdit(form, "nedCustoCardPlan", grbCustTotaDia, kValues, top, kDayTotalWidth);
+  nedCustoCardReal =
+      &costEdit(form, "nedCustoCardReal", grbCustTotaDia, realizedLeft, top, kDayTotalWidth);
 
+  // Its column titles are wider than the values below them: right-aligned over their columns,
+  // the first reaching over the row captions' column, which has no title.
   grbCustoDia = &form.create<GroupBox>("grbCustoDia", subPanCusto);
-  grbCustoDia->setBounds(300, 2, 230, 140);
-  rowLabel(form, grbCustoDia, "Per Capita do Dia", 46, 14);
-  rowLabel(form, grbCustoDia, "Total do Mês (Plan.)", 138, 14);
+  grbCustoDia->setBounds(246, 2, 254, 140);
+  const int monthLeft = kValues + kPerCapitaWidth + 6;
+  rowLabel(form, grbCustoDia, "Per Capita do Dia", kValues + kPerCapitaWidth - 88, 14, 88,
+           Alignment::Right);
+  rowLabel(form, grbCustoDia, "Total do Mês (Plan.)", monthLeft + kMonthWidth - 92, 14, 98,
+           Alignment::Right);
   const struct {
     const char* row;
     NumberEdit** perCapita;
@@ -170,22 +198,26 @@ void CostAnalysis::buildCostFigures() {
       {"Padrão", &nedPadrPerc, "nedPadrPerc", &nedPadrMens, "nedPadrMens"},
       {"Saldo", &nedSaldoPerc, "nedSaldoPerc", &nedSaldoMes, "nedSaldoMes"},
   };
-  int top = 30;
+  top = kFirstRowTop;
   for (const auto& row : dayRows) {
-    rowLabel(form, grbCustoDia, row.row, 4, top + 2);
-    *row.perCapita = &costEdit(form, row.perCapitaName, grbCustoDia, 46, top);
-    *row.month = &costEdit(form, row.monthName, grbCustoDia, 138, top);
-    top += 22;
+    rowLabel(form, grbCustoDia, row.row, 4, top + 2, kRowLabelWidth);
+    *row.perCapita = &costEdit(form, row.perCapitaName, grbCustoDia, kValues, top, kPerCapitaWidth);
+    *row.month = &costEdit(form, row.monthName, grbCustoDia, monthLeft, top, kMonthWidth);
+    top += kRowStep;
   }
   nedSaldoPerc->setColor(clBtnFace);
   nedSaldoMes->setColor(clBtnFace);
 
+  // "Per Capita Médio" needs a wider caption column.
+  constexpr int kAccLabelWidth = 86;
+  constexpr int kAccValues = 4 + kAccLabelWidth + 2;
   grbCustoAcum = &form.create<GroupBox>("grbCustoAcum", subPanCusto);
-  grbCustoAcum->setBounds(534, 2, 232, 140);
-  rowLabel(form, grbCustoAcum, "Planejado", 48, 14);
+  grbCustoAcum->setBounds(504, 2, 276, 140);
+  const int accRealizedLeft = kAccValues + kMonthWidth + 4;
+  rowLabel(form, grbCustoAcum, "Planejado", kAccValues, 14, kMonthWidth);
   lblRealAcum = &form.create<Label>("lblRealAcum", grbCustoAcum);
   lblRealAcum->setCaption("Realizado");
-  lblRealAcum->setBounds(140, 14, 90, 13);
+  lblRealAcum->setBounds(accRealizedLeft, 14, kMonthWidth, 13);
   const struct {
     const char* row;
     NumberEdit** planned;
@@ -199,13 +231,14 @@ void CostAnalysis::buildCostFigures() {
       {"Comensais", &nedEstimados, "nedEstimados", &nedEfetivos, "nedEfetivos"},
       {"Per Capita Médio", &nedPuMedioTeor, "nedPuMedioTeor", &nedPuMedioReal, "nedPuMedioReal"},
   };
-  top = 30;
+  top = kFirstRowTop;
   for (const auto& row : accRows) {
-    rowLabel(form, grbCustoAcum, row.row, 4, top + 2);
-    *row.planned = &costEdit(form, row.plannedName, grbCustoAcum, 48, top);
+    rowLabel(form, grbCustoAcum, row.row, 4, top + 2, kAccLabelWidth);
+    *row.planned = &costEdit(form, row.plannedName, grbCustoAcum, kAccValues, top, kMonthWidth);
     if (row.realized != nullptr)
-      *row.realized = &costEdit(form, row.realizedName, grbCustoAcum, 140, top);
-    top += 22;
+      *row.realized =
+          &costEdit(form, row.realizedName, grbCustoAcum, accRealizedLeft, top, kMonthWidth);
+    top += kRowStep;
   }
 }
 

@@ -191,4 +191,16 @@ void CostAnalysis::dbgTrabCustoDrawColumnCell(Canvas& canvas, const Rect& rect, 
   canvas.textRect(rect, x, rect.top + 3, text);
 }
 
+bool CostAnalysis::monthHasMenu() {
+  if (!cdsTrabCusto.active()) return false;
+  bool found = false;
+  for (int row = 1; row <= cdsTrabCusto.displayRowCount() && !found; ++row) {
+    cdsTrabCusto.withDisplayRow(row, [&] {
+      for (const char* field : {"QTCOMESTICAR", "QTCLIESTICAR", "VRCUSTPRODMAT"})
+        if (cdsTrabCusto.fieldByName(field).asFloat() != 0) found = true;
+    });
+  }
+  return found;
+}
+
 }  // namespace cost

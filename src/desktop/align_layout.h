@@ -25,4 +25,17 @@ platform::ui::Rect wholeArea(const platform::ui::Control& control);
 //   with nothing changed sets nothing.
 void alignControls(platform::ui::Form& form, const ClientArea& clientArea);
 
+struct MinimumSize {
+  int width = 0;
+  int height = 0;
+  bool operator==(const MinimumSize&) const = default;
+};
+
+// The smallest client size of `form` at which docking takes nothing from any visible control:
+// controls docked Top or Bottom keep their height, Left or Right their width, controls placed by
+// their bounds stay inside their container, and every control filling the rest (Client, a page
+// control's pages: all of them, whichever is active) keeps at least `fill` pixels each way.
+// Containers add what their frame or tabs take (the client area's margins).
+MinimumSize minimumSize(const platform::ui::Form& form, const ClientArea& clientArea, int fill);
+
 }  // namespace desktop

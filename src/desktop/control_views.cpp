@@ -170,9 +170,11 @@ void PanelView::paintEvent(QPaintEvent*) {
   font.setBold(panel.fontBold());
   painter.setFont(font);
   painter.setPen(toQColor(panel.fontColor(), pal));
-  painter.drawText(rect().adjusted(4, 1, -4, -1),
-                   static_cast<int>(horizontal(panel.alignment()) | Qt::AlignVCenter),
-                   qs(panel.caption()));
+  // A caption longer than the panel goes on as many lines as the panel is high.
+  painter.drawText(
+      rect().adjusted(4, 1, -4, -1),
+      static_cast<int>(horizontal(panel.alignment()) | Qt::AlignVCenter | Qt::TextWordWrap),
+      qs(panel.caption()));
 }
 
 void GroupBoxView::refresh() {
@@ -343,6 +345,22 @@ bool SplitterView::vertical() const {
 
 void SplitterView::refresh() {
   setCursor(vertical() ? Qt::SplitHCursor : Qt::SplitVCursor);
+}
+
+void SplitterView::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  const QPalette& pal = palette();
+  painter.fillRect(rect(), pal.color(QPalette::Button));
+  drawBevel(painter, rect().adjusted(0, 0, -1, -1), pal);
+  // Three dots across the middle, along the bar.
+  const QPoint centre = rect().center();
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(pal.color(QPalette::Dark));
+  for (int i = -1; i <= 1; ++i) {
+    const QPoint at = vertical() ? QPoint(centre.x(), centre.y() + i * 6)
+                                 : QPoint(centre.x() + i * 6, centre.y());
+    painter.drawEllipse(at, 1, 1);
+  }
 }
 
 void SplitterView::mousePressEvent(QMouseEvent* event) {

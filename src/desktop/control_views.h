@@ -96,6 +96,8 @@ class SplitterView : public ViewOf<QWidget, platform::ui::Splitter> {
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  // A raised bar with a grip in its middle, so the user sees there is something to drag.
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   bool vertical() const;

@@ -119,6 +119,13 @@ ui::Rect FormRenderer::clientArea(const ui::Control& control) const {
   return {0, 0, control.width(), control.height()};
 }
 
+QSize FormRenderer::minimumSize() const {
+  constexpr int kFill = 60;
+  const MinimumSize size = desktop::minimumSize(
+      form_, [this](const ui::Control& c) { return clientArea(c); }, kFill);
+  return {size.width, size.height};
+}
+
 // ---- Building ---------------------------------------------------------------------------------
 
 void FormRenderer::build(ui::Control& control) {
@@ -184,6 +191,7 @@ void FormRenderer::sync() {
   for (size_t i = 0; i < form_.componentCount(); ++i)
     if (ui::Control* control = form_.componentAt(i).asControl()) refresh(*control);
   followFocus();
+  if (afterSync) afterSync();
 }
 
 void FormRenderer::changed(ui::Component& sender, ui::Prop what) {

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QSize>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -50,6 +52,12 @@ class FormRenderer : public QObject {
   void refresh(platform::ui::Control& control);
   // Where the children of `control` dock, in its own coordinates.
   platform::ui::Rect clientArea(const platform::ui::Control& control) const;
+  // The smallest root size at which no visible control loses room (align_layout.h), a filling
+  // control keeping room for a grid's titles and a few rows.
+  QSize minimumSize() const;
+
+  // Runs at the end of every full pass (sync).
+  std::function<void()> afterSync;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -8,7 +8,9 @@
 #include <map>
 
 #include "desktop/busy_animation.h"
+#include "desktop/column_fit.h"
 #include "desktop/form_renderer.h"
+#include "desktop/grid_view.h"
 #include "desktop/key_map.h"
 #include "desktop/qt_text.h"
 #include "platform/ui/user_event.h"
@@ -33,16 +35,18 @@ FormWindow::FormWindow(ui::Form& form, QWidget* parent) : QWidget(parent, Qt::Wi
   small.setFamilies({QStringLiteral("DejaVu Sans Condensed"), small.family()});
   small.setPixelSize(11);
   setFont(small);
-  setWindowTitle(qs(form_.caption()));
+  setWindowTitle(qs(form_.windowTitle()));
   ++applying_;
   resize(form_.width(), form_.height());
   move(form_.left(), form_.top());
   --applying_;
   renderer_ = std::make_unique<FormRenderer>(form_, *this);
+  renderer_->afterSync = [this] { applyMinimumSize(); };
   observer_ = form_.addObserver([this](ui::Component&, ui::Prop what) { formChanged(what); });
   qApp->installEventFilter(this);
   if (QScreen* screen = QGuiApplication::primaryScreen())
     form_.setScreenSize(screen->availableGeometry().width(), screen->availableGeometry().height());
+  applyMinimumSize();
   applyVisibility();
 }
 
@@ -61,7 +65,7 @@ FormWindow* FormWindow::of(const ui::Form* form) {
 void FormWindow::formChanged(ui::Prop what) {
   switch (what) {
     case ui::Prop::Caption:
-      setWindowTitle(qs(form_.caption()));
+      setWindowTitle(qs(form_.windowTitle()));
       break;
     case ui::Prop::Bounds:
     case ui::Prop::WindowState:
@@ -92,6 +96,7 @@ void FormWindow::applyGeometry() {
 void FormWindow::applyVisibility() {
   if (form_.visible() == isVisible()) return;
   if (form_.visible()) {
+    if (!activated_) fitContent();
     ++applying_;
     if (form_.windowState() == ui::WindowState::Maximized)
       showMaximized();
@@ -162,6 +167,50 @@ void FormWindow::changeEvent(QEvent* event) {
 
 void FormWindow::activateForm() {
   activationFailed_ = !runUserEvent([this] { form_.activate(); });
+  // The load has given the grids their rows, whose texts may widen the columns.
+  if (!activated_) {
+    activated_ = true;
+    fitContent();
+  }
+}
+
+void FormWindow::fitContent() {
+  if (form_.windowState() != ui::WindowState::Normal) return;
+  int wider = 0;
+  for (size_t i = 0; i < form_.componentCount(); ++i) {
+    auto* grid = dynamic_cast<ui::DBGrid*>(&form_.componentAt(i));
+    if (grid == nullptr || !grid->showing()) continue;
+    if (const GridView* view = renderer_->gridView(*grid))
+      wider = std::max(wider, wholeWidth(*view) - grid->width());
+  }
+  const int width = form_.width() + std::max(wider, 0);
+  const QScreen* display = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+  const QRect available = display != nullptr ? display->availableGeometry() : QRect();
+  const QSize frame = frameGeometry().size() - geometry().size();
+  if (available.isValid() && (width + frame.width() > available.width() ||
+                              form_.height() + frame.height() > available.height())) {
+    runUserEvent([this] { form_.setWindowState(ui::WindowState::Maximized); });
+    return;
+  }
+  if (width == form_.width()) return;
+  runUserEvent([this, width] {
+    form_.setWidth(width);
+    form_.centerOnScreen();
+  });
+}
+
+void FormWindow::applyMinimumSize() {
+  const QSize wanted = renderer_->minimumSize();
+  if (wanted == minimumSize()) return;
+  ++applying_;
+  setMinimumSize(wanted);
+  --applying_;
+  if (isMaximized() || (form_.width() >= wanted.width() && form_.height() >= wanted.height()))
+    return;
+  runUserEvent([this, wanted] {
+    form_.setBounds(form_.left(), form_.top(), std::max(form_.width(), wanted.width()),
+                    std::max(form_.height(), wanted.height()));
+  });
 }
 
 void FormWindow::closeEvent(QCloseEvent* event) {

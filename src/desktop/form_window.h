@@ -33,8 +33,13 @@ class FormWindow : public QWidget {
 
   // The user pressed a key in this window. Returns true when the form consumed it.
   bool handleKey(const QKeyEvent& event);
-  // The window became the form's active window: runs the form's activation.
+  // The window became the form's active window: runs the form's activation. The first one
+  // (the screen's load) is followed by fitContent().
   void activateForm();
+  // Widens the form so that every grid on view shows all its columns, centred on the display,
+  // or maximises it when the display is too small for that. Only ever widens; a maximised form
+  // is left alone.
+  void fitContent();
 
   // Runs once the form has become invisible (closed).
   std::function<void()> onClosed;
@@ -51,6 +56,9 @@ class FormWindow : public QWidget {
   void applyGeometry();
   void applyVisibility();
   void reportGeometry();
+  // The window cannot be made smaller than what its controls need (FormRenderer::minimumSize);
+  // a smaller form grows to it.
+  void applyMinimumSize();
 
   platform::ui::Form& form_;
   std::unique_ptr<FormRenderer> renderer_;
@@ -59,6 +67,7 @@ class FormWindow : public QWidget {
   bool closing_ = false;
   bool deactivatedWithinApp_ = false;
   bool activationFailed_ = false;
+  bool activated_ = false;
 };
 
 }  // namespace desktop

@@ -4,8 +4,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
 #include <exception>
 
+#include "desktop/column_fit.h"
 #include "desktop/painter_canvas.h"
 #include "desktop/qt_text.h"
 #include "platform/client_dataset.h"
@@ -177,9 +180,25 @@ GridView::GridView(ui::DBGrid& grid, FormRenderer& renderer, QWidget* parent)
   verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
 
   model_->onCurrentRowChanged = [this](int) { followModel(); };
+  QObject::connect(model_, &QAbstractItemModel::modelAboutToBeReset, this, [this] {
+    // A burst of re-reads (a day's load) keeps what the user saw before the first.
+    if (restorePending_) return;
+    keptScroll_ = horizontalScrollBar()->value();
+    keptColumn_ = currentIndex().column();
+  });
   QObject::connect(model_, &QAbstractItemModel::modelReset, this, [this] {
+    contentWidths_ = contentWidths(*this, *model_, fontMetrics());
     applyColumns();
     followModel();
+    // Re-read rows keep the columns the user scrolled to, once the view has laid them out
+    // again (its delayed layout starts them from the left).
+    if (restorePending_) return;
+    restorePending_ = true;
+    QTimer::singleShot(0, this, [this] {
+      restorePending_ = false;
+      if (currentIndex().column() == keptColumn_) horizontalScrollBar()->setValue(keptScroll_);
+      keptColumn_ = -1;
+    });
   });
   QObject::connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int section) {
     const int column = model_->gridColumn(section);
@@ -193,6 +212,9 @@ GridView::GridView(ui::DBGrid& grid, FormRenderer& renderer, QWidget* parent)
     if (what == ui::Prop::Editor) delegate_->followGrid();
   });
   refresh();
+  // The titles are measured in the header's font, which refresh() sets.
+  contentWidths_ = contentWidths(*this, *model_, fontMetrics());
+  applyColumns();
 }
 
 GridView::~GridView() {
@@ -209,6 +231,8 @@ void GridView::applyColumns() {
       const platform::Field* field = model_->field(c);
       width = field != nullptr ? field->displayWidth() * charWidth + 4 : kFallbackColumnWidth;
     }
+    if (static_cast<size_t>(c) < contentWidths_.size())
+      width = std::max(width, contentWidths_[static_cast<size_t>(c)]);
     if (columnWidth(c) != width) setColumnWidth(c, width);
   }
 }
@@ -249,14 +273,24 @@ void GridView::followModel() {
   if (column < 0 && model_->columnCount() > 0) column = 0;
   const QModelIndex target = row >= 0 && column >= 0 ? model_->index(row, column) : QModelIndex();
   if (target == currentIndex()) return;
+  const int scrolled = horizontalScrollBar()->value();
+  const int previousColumn = currentIndex().isValid() ? currentIndex().column() : keptColumn_;
   following_ = true;
   selectionModel()->setCurrentIndex(target, QItemSelectionModel::ClearAndSelect);
-  if (target.isValid()) scrollTo(target);
+  if (target.isValid()) {
+    scrollTo(target);
+    // Another row in the same column keeps the columns the user scrolled to.
+    if (target.column() == previousColumn) horizontalScrollBar()->setValue(scrolled);
+  }
   following_ = false;
 }
 
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  const int scrolled = horizontalScrollBar()->value();
   QTableView::currentChanged(current, previous);
+  // Up and down keep the columns the user scrolled to.
+  if (previous.isValid() && current.column() == previous.column())
+    horizontalScrollBar()->setValue(scrolled);
   viewport()->update();
   if (following_ || !current.isValid()) return;
   runUserEvent([this, &current] {

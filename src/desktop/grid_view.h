@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTableView>
+#include <vector>
 
 #include "desktop/control_view.h"
 #include "desktop/grid_model.h"
@@ -75,6 +76,13 @@ class GridView : public ViewOf<QTableView, platform::ui::DBGrid> {
 
   GridModel* model_;
   CellDelegate* delegate_;
+  // What the columns' titles and texts need (column_fit.h), measured when the rows are re-read;
+  // a column narrower in the grid gets this.
+  std::vector<int> contentWidths_;
+  // The horizontal scroll position and column across a re-read of the rows.
+  int keptScroll_ = 0;
+  int keptColumn_ = -1;
+  bool restorePending_ = false;
   int gridObserver_ = 0;
   bool following_ = false;
 };

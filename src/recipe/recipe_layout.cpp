@@ -79,9 +79,12 @@ void Recipe::buildControls() {
   dbtTipoRece->setDataField("TIPO");
   dbtTipoRece->setFontBold(true);
   dbtTipoRece->setBounds(370, 4, 150, 16);
-  lblInfCardapio = &form.create<Label>("lblInfCardapio", panNavigator);
+  // The dish keys' legend goes with the product keys' at the foot of the page: beside a long
+  // dish name it would not fit a narrow window.
+  lblInfCardapio = &form.create<Label>("lblInfCardapio", tshMatPrima);
+  lblInfCardapio->setAlign(Align::Bottom);
   lblInfCardapio->setCaption("F3 = Editar Comens.; CTRL+ENTER = Confirmar; ESC = Cancelar");
-  lblInfCardapio->setBounds(526, 4, 250, 16);
+  lblInfCardapio->setHeight(16);
 
   splMatPrim = &form.create<Splitter>("splMatPrim", tshMatPrima);
   splMatPrim->setAlign(Align::Top);

@@ -44,8 +44,10 @@ void TfrmAnaCustRevRec::FormActivate() {
     return;
   }
   repaint();
-  if (!ctx.costBranch.empty())
+  if (!ctx.costBranch.empty()) {
     panFiliCusto->setCaption(msgPadrao.Msg("FILIAL") + " " + ctx.costBranch);
+    panFiliCusto->setVisible(true);
+  }
   ctx.firstActivation = false;
 
   busy.ActiveShowAvi(nullptr, 6, msgPadrao.Msg("calculando"));
@@ -59,6 +61,7 @@ void TfrmAnaCustRevRec::FormActivate() {
     qryServico.Open();
     setCaption(msgPadrao.Msg("CustoServ") + " - " +
                Consiste::AllTrim(qryServico.FieldByName("NMSERVICO").asString()));
+    showContext();
 
     lblDtRefeCust->setVisible(ctx.useFixedCostDate);
     if (ctx.useFixedCostDate) {
@@ -106,6 +109,7 @@ void TfrmAnaCustRevRec::FormActivate() {
       throw;
     }
     cost.cdsTrabCusto.locate("DTDATA", Variant::date(day));
+    showMonthNotice();
 
     if (shell.ModuloAtiv() != 81) cdsPreCotDesatu.setData(trabCusto[2]);
 

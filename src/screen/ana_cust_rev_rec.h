@@ -63,10 +63,18 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   platform::ClientDataSet cdsPreCotDesatu{"cdsPreCotDesatu"};
   remote::TADOIBQuery qryServico{"qryServico"};
   remote::TADOIBQuery qryParamGeral{"qryParamGeral"};
+  // Names of the context line: branch, cost mode, operator.
+  remote::TADOIBQuery qryFilial{"qryFilial"};
+  remote::TADOIBQuery qryTipoCusto{"qryTipoCusto"};
+  remote::TADOIBQuery qryOperador{"qryOperador"};
 
   // ---- Header and side tool bar ----
   platform::ui::Panel* panFiliCusto = nullptr;
   platform::ui::Label* lblDtRefeCust = nullptr;
+  // Shown while the month loaded has no menu.
+  platform::ui::Label* lblSemCardapio = nullptr;
+  // The status line: the context line (contextText).
+  platform::ui::Panel* panContexto = nullptr;
   platform::ui::Panel* panControle = nullptr;
   platform::ui::Button* sbtConfirma = nullptr;
   platform::ui::Button* sbtCancela = nullptr;
@@ -118,6 +126,13 @@ class TfrmAnaCustRevRec : public TfrmPadrParam {
   // bar, the recalculation's red labels, the grids and navigators of the other side and the
   // pages a pending edit must not leave.
   void Habilita(bool browsing);
+
+  // Looks up the names of the branch, cost mode and operator (a failed lookup shows the code
+  // alone) and shows the context line in the status line and after the window's caption.
+  // REQUIRES: the service name in qryServico (the load opened it).
+  void showContext();
+  // Shows the "no menu" notice exactly when the loaded month has no menu.
+  void showMonthNotice();
 
   // ---- Shared helpers ----
   // The selected day: DTDATA of the daily cost table's current record; 0 when it has none.

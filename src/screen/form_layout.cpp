@@ -27,12 +27,26 @@ TabSheet& page(Form& form, const std::string& name, PageControl* parent,
 }  // namespace
 
 void TfrmAnaCustRevRec::buildLayout() {
+  // Hidden until there is a cost branch to show: an empty box tells nothing.
   panFiliCusto = &create<Panel>("panFiliCusto", panCabecalho);
   panFiliCusto->setBounds(4, 2, 120, 18);
   panFiliCusto->setAlignment(Alignment::Left);
+  panFiliCusto->setVisible(false);
   lblDtRefeCust = &create<Label>("lblDtRefeCust", panCabecalho);
   lblDtRefeCust->setBounds(130, 4, 220, 13);
   lblDtRefeCust->setVisible(false);
+  lblSemCardapio = &create<Label>("lblSemCardapio", panCabecalho);
+  lblSemCardapio->setCaption("Não há cardápio para este mês.");
+  lblSemCardapio->setFontBold(true);
+  lblSemCardapio->setFontColor(Color::rgb(255, 0, 0));
+  lblSemCardapio->setBounds(356, 4, 200, 13);
+  lblSemCardapio->setVisible(false);
+
+  // Docked below everything else, the cost panel included; two lines, for a narrow window.
+  panContexto = &create<Panel>("panContexto");
+  panContexto->setAlign(Align::Bottom);
+  panContexto->setHeight(30);
+  panContexto->setAlignment(Alignment::Left);
 
   panControle = &create<Panel>("panControle", panBotoes);
   panControle->setBounds(0, 64, 32, 60);

@@ -38,6 +38,13 @@ void TfrmAnaCustRevRec::defineParameterDatasets() {
   // One dialect only: the other texts fall back to it.
   qryParamGeral.SQL = "SELECT IDPESQCOMPPROD FROM PARAMGERAL";
   qryParamGeral.addField("IDPESQCOMPPROD", T, 1);
+
+  qryFilial.SQL = "SELECT NMFILIAL FROM FILIAL WHERE CDFILIAL = :P_CDFILIAL";
+  qryFilial.addField("NMFILIAL", T, 40);
+  qryTipoCusto.SQL = "SELECT NMTIPOCUSTO FROM TIPOCUSTO WHERE CDTIPOCUSTO = :P_CDTIPOCUSTO";
+  qryTipoCusto.addField("NMTIPOCUSTO", T, 40);
+  qryOperador.SQL = "SELECT NMOPERADOR FROM OPERADOR WHERE CDOPERADOR = :P_CDOPERADOR";
+  qryOperador.addField("NMOPERADOR", T, 40);
 }
 
 }  // namespace screen

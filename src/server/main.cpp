@@ -1,5 +1,5 @@
 // menucost-server: serves the four remote objects of the recipe cost analysis over HTTP from one
-// SQLite database, until SIGINT or SIGTERM.
+// database (SQLite file or PostgreSQL URL), until SIGINT or SIGTERM.
 #include <unistd.h>
 
 #include <exception>
@@ -11,6 +11,7 @@
 #include "server/app/operator_admin.h"
 #include "server/app/server_app.h"
 #include "server/app/server_options.h"
+#include "server/db/open_database.h"
 #include "server/rpc/rpc_http_server.h"
 
 int main(int argc, char** argv) {
@@ -35,7 +36,8 @@ int main(int argc, char** argv) {
     };
     server::ServerInstance instance = server::openServer(options);
     if (instance.demoCreated)
-      std::cout << "menucost-server: demo company created in " << options.databasePath << std::endl;
+      std::cout << "menucost-server: demo company created in "
+                << server::db::redactedLocation(options.databasePath) << std::endl;
 
     server::RpcServerOptions rpc;
     rpc.bindAddress = options.bindAddress;
@@ -43,8 +45,8 @@ int main(int argc, char** argv) {
     rpc.log = server::logTo(std::cout);
     server::RpcHttpServer http(*instance.dispatcher, *instance.authenticator, rpc);
     const int port = http.start();
-    std::cout << "menucost-server: serving " << options.databasePath << " on http://"
-              << options.bindAddress << ":" << port << std::endl;
+    std::cout << "menucost-server: serving " << server::db::redactedLocation(options.databasePath)
+              << " on http://" << options.bindAddress << ":" << port << std::endl;
     const int signal = server::stopOnSignals(http);
     std::cout << "menucost-server: stopped"
               << (signal ? " by signal " + std::to_string(signal) : "") << std::endl;

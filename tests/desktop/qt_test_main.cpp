@@ -15,7 +15,12 @@ class DropWaitingAnswerers : public ::testing::EmptyTestEventListener {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef MENUCOST_TEST_DISPLAY
+  // The display the windows open on: wide enough for the screen's full-size window.
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" MENUCOST_TEST_DISPLAY);
+#else
   qputenv("QT_QPA_PLATFORM", "offscreen");
+#endif
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   ::testing::UnitTest::GetInstance()->listeners().Append(new DropWaitingAnswerers);

@@ -32,7 +32,7 @@ class DayTest : public ::testing::Test {
 
   TestClock clock_;
   AnaCustRevRec object_{testEnvironment(clock_)};
-  std::unique_ptr<server::db::SqliteDatabase> db_;
+  TestDatabase db_;
 };
 
 std::vector<std::string> names(const platform::DataPacket& p) {

@@ -29,7 +29,7 @@ class LookupTest : public ::testing::Test {
   server::objects::ReceitaPadrao standard_;
   server::objects::InfPrato dishInfo_;
   server::objects::Autoriza authorization_;
-  std::unique_ptr<server::db::SqliteDatabase> db_;
+  TestDatabase db_;
 };
 
 TEST_F(LookupTest, Parameters) {

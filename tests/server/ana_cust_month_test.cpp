@@ -41,7 +41,7 @@ class MonthTest : public ::testing::Test {
 
   TestClock clock_;
   AnaCustRevRec object_{testEnvironment(clock_)};
-  std::unique_ptr<server::db::SqliteDatabase> db_;
+  TestDatabase db_;
 };
 
 struct DayCase {

@@ -527,8 +527,13 @@ TEST(WriteLimits, ColumnSizesAreTheSchemas) {
   auto db = openMemory();
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.table) + "." + c.column);
-    auto st = db->prepare(std::string("SELECT type FROM pragma_table_info('") + c.table +
-                          "') WHERE name = ?1");
+    auto st = db->prepare(
+        onPostgres()
+            ? std::string("SELECT 'VARCHAR(' || character_maximum_length || ')' FROM"
+                          " information_schema.columns WHERE table_schema ="
+                          " current_schema() AND table_name = lower('") +
+                  c.table + "') AND column_name = lower(?1)"
+            : std::string("SELECT type FROM pragma_table_info('") + c.table + "') WHERE name = ?1");
     st->bindText(1, c.column);
     ASSERT_TRUE(st->step());
     EXPECT_EQ(st->text(0), "VARCHAR(" + std::to_string(c.size) + ")");

@@ -2,6 +2,8 @@
 // failure at any statement leaves the recipe as it was.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
 #include <thread>
 
 #include "platform/data_packet.h"
@@ -176,12 +178,12 @@ TEST_F(WritesTest, AFailingStatementAnywhereLeavesTheRecipeAsItWas) {
 TEST_F(WritesTest, TwoSessionsEditingTheSameRecipeLoseNoUpdate) {
   std::string path = tempDatabasePath("sessions");
   {
-    auto setup = server::db::SqliteDatabase::open(path, server::db::OpenMode::Create);
+    auto setup = connectTo(path, server::db::OpenMode::Create);
     server::schema::migrate(*setup, 1);
     loadSmallFixture(*setup);
   }
-  auto first = server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite);
-  auto second = server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite);
+  auto first = connectTo(path);
+  auto second = connectTo(path);
   // Both screens load the day before either saves.
   DataPacket seenByFirst = dayPacket(*first, day(2026, 3, 16));
   DataPacket seenBySecond = dayPacket(*second, day(2026, 3, 16));
@@ -288,6 +290,69 @@ TEST_F(WritesTest, IngredientSwaps) {
       EXPECT_EQ(r, Variant(c.error));
       EXPECT_EQ(snapshot(*db_), before);
     }
+  }
+}
+
+// A save that lands while another is about to commit: the second must see the first's rows as
+// committed, on a backend that does not lock at BEGIN as well.
+TEST_F(WritesTest, ASaveOverlappingAnotherSeesItsCommittedRows) {
+  using Edit = std::function<DataPacket(const DataPacket&)>;
+  struct Case {
+    const char* label;
+    Edit first;
+    Edit second;
+    const char* secondAnswer;
+    int64_t linesAfter;  // of the standard recipe of P/1001
+  };
+  const Case cases[] = {
+      {"both insert the same product",
+       [](const DataPacket& d) {
+         return Delta(d).insert("1001", "1001", "1003", "02.01.001.0001", 0.05).packet();
+       },
+       [](const DataPacket& d) {
+         return Delta(d).insert("1001", "1001", "1003", "02.01.001.0001", 0.07).packet();
+       },
+       "prod_ja_cad", 3},
+      {"each deletes one of the two lines",
+       [](const DataPacket& d) { return Delta(d).remove("1001", "1001").packet(); },
+       [](const DataPacket& d) { return Delta(d).remove("1001", "1010").packet(); }, "nao_excluir",
+       1},
+      {"both change one line from the same value",
+       [](const DataPacket& d) { return Delta(d).modify("1001", "1010", 0.03).packet(); },
+       [](const DataPacket& d) { return Delta(d).modify("1001", "1010", 0.04).packet(); },
+       "Receita alterada por outro usuário. Recarregue os produtos do dia.", 2},
+  };
+  const double d = day(2026, 3, 16);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    TestDatabase shared = openShared("overlap");
+    loadSmallFixture(*shared);
+    auto first = shared.connect();
+    auto second = shared.connect();
+    DataPacket seenByFirst = dayPacket(*first, d);
+    DataPacket seenBySecond = dayPacket(*second, d);
+    DataPacket firstEdit = c.first(seenByFirst);
+    DataPacket secondEdit = c.second(seenBySecond);
+
+    Variant b;
+    std::thread other;
+    first->onStatement([&](std::string_view sql) {
+      if (sql != "COMMIT" || other.joinable()) return;
+      other = std::thread([&] { b = save(*second, seenBySecond, secondEdit, d, "analista"); });
+      // Long enough for the second save to reach whatever it would read before ours commits.
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    });
+    Variant a = save(*first, seenByFirst, firstEdit, d, "analista");
+    first->onStatement(nullptr);
+    ASSERT_TRUE(other.joinable());
+    other.join();
+    EXPECT_EQ(a[0], Variant(""));
+    ASSERT_TRUE(b.isArray()) << b.debugString();
+    EXPECT_EQ(b[0], Variant(c.secondAnswer));
+    EXPECT_EQ(scalar(*first,
+                     "SELECT COUNT(*) FROM RECEITA WHERE CDFILAUXPRAT = 'P' AND"
+                     " CDPRATO = '1001'"),
+              c.linesAfter);
   }
 }
 

@@ -5,7 +5,6 @@
 #include <atomic>
 
 #include "server/auth/password.h"
-#include "server/db/sqlite_database.h"
 #include "server/schema/migrations.h"
 #include "server_fixture.h"
 
@@ -69,8 +68,7 @@ class AuthenticatorTest : public ::testing::Test {
   void SetUp() override {
     path_ = tempDatabasePath("auth");
     pool_ = std::make_shared<server::db::ConnectionPool>(
-        [this] { return server::db::SqliteDatabase::open(path_, server::db::OpenMode::Create); },
-        2);
+        [this] { return connectTo(path_, server::db::OpenMode::Create); }, 2);
     auto db = pool_->acquire();
     server::schema::migrate(*db, 0);
     addOperator(*db, "analista", "S", hashPassword("analista", "salt", kIterations));

@@ -27,7 +27,7 @@ class CostModesTest : public ::testing::Test {
 
   TestClock clock_;
   server::objects::AnaCustRevRec object_{testEnvironment(clock_)};
-  std::unique_ptr<server::db::SqliteDatabase> db_;
+  TestDatabase db_;
 };
 
 TEST_F(CostModesTest, EveryModeAtTheDate) {

@@ -21,11 +21,13 @@ const double kReference = platform::encodeDate(2026, 3, 18);
 class CostPathTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    db_ = openMemory().release();
+    store_ = new TestDatabase(openMemory());
+    db_ = store_->get();
     server::demo::createDemo(*db_, kReference, 1);
   }
   static void TearDownTestSuite() {
-    delete db_;
+    delete store_;
+    store_ = nullptr;
     db_ = nullptr;
   }
   static std::vector<std::string> stockProducts() {
@@ -36,9 +38,11 @@ class CostPathTest : public ::testing::Test {
       codes.push_back(st->text(0));
     return codes;
   }
-  static server::db::SqliteDatabase* db_;
+  static TestDatabase* store_;
+  static server::db::Database* db_;
 };
-server::db::SqliteDatabase* CostPathTest::db_ = nullptr;
+TestDatabase* CostPathTest::store_ = nullptr;
+server::db::Database* CostPathTest::db_ = nullptr;
 
 std::string describe(const UnitCost& c) {
   return std::to_string(c.value) + (c.outdated ? " outdated" : "") +

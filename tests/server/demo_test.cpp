@@ -20,24 +20,30 @@ const double kReference = platform::encodeDate(2026, 3, 18);
 class DemoTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    db_ = openMemory().release();
+    store_ = new TestDatabase(openMemory());
+    db_ = store_->get();
     server::demo::createDemo(*db_, kReference, 1);
   }
   static void TearDownTestSuite() {
-    delete db_;
+    delete store_;
+    store_ = nullptr;
     db_ = nullptr;
   }
-  static server::db::SqliteDatabase* db_;
+  static TestDatabase* store_;
+  static server::db::Database* db_;
   TestClock clock_;
   server::objects::AnaCustRevRec object_{testEnvironment(clock_)};
 };
-server::db::SqliteDatabase* DemoTest::db_ = nullptr;
+TestDatabase* DemoTest::store_ = nullptr;
+server::db::Database* DemoTest::db_ = nullptr;
 
 std::string dump(server::db::Database& db) {
   std::string out;
   auto tables = db.prepare(
-      "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'"
-      " AND name <> 'schema_version' ORDER BY name");
+      onPostgres() ? "SELECT table_name FROM information_schema.tables WHERE table_schema ="
+                     " current_schema() AND table_name <> 'schema_version' ORDER BY table_name"
+                   : "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE"
+                     " 'sqlite%' AND name <> 'schema_version' ORDER BY name");
   while (tables->step()) {
     auto rows = db.prepare("SELECT * FROM " + tables->text(0));
     out += tables->text(0) + ":";

@@ -23,14 +23,12 @@ class DispatcherTest : public ::testing::Test {
   void SetUp() override {
     path_ = tempDatabasePath("dispatcher");
     {
-      auto db = server::db::SqliteDatabase::open(path_, server::db::OpenMode::Create);
+      auto db = connectTo(path_, server::db::OpenMode::Create);
       server::schema::migrate(*db, 1);
       loadSmallFixture(*db);
     }
     std::string path = path_;
-    pool_ = std::make_shared<server::db::ConnectionPool>(
-        [path] { return server::db::SqliteDatabase::open(path, server::db::OpenMode::ReadWrite); },
-        4);
+    pool_ = std::make_shared<server::db::ConnectionPool>([path] { return connectTo(path); }, 4);
     dispatcher_ = std::make_unique<server::ServerDispatcher>(pool_, testEnvironment(clock_));
   }
   int faultOf(std::string_view object, std::string_view method, std::vector<Variant> params) {
@@ -121,7 +119,7 @@ TEST_F(DispatcherTest, RoutesToEachObject) {
 
 TEST_F(DispatcherTest, DatabaseFailuresAnswerAsText) {
   {
-    auto db = server::db::SqliteDatabase::open(path_, server::db::OpenMode::ReadWrite);
+    auto db = connectTo(path_);
     db->exec("DROP TABLE CARDAPIO");
   }
   Variant r = dispatcher_->call(CallContext{"analista"}, "Rcx00500.rdmAnaCustRevRec", "GetCardapio",

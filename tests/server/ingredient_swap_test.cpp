@@ -19,7 +19,6 @@ namespace {
 
 using platform::Variant;
 using server::db::OpenMode;
-using server::db::SqliteDatabase;
 
 const char* const kBlocked =
     "Troca de ingrediente bloqueada pelos parâmetros de planejamento da filial.";
@@ -248,14 +247,12 @@ TEST_F(IngredientSwapTest, AChangeBetweenReadAndWriteRefusesTheSwap) {
 class SharedFile {
  public:
   SharedFile() : path_(tempDatabasePath("swap")) {
-    auto db = SqliteDatabase::open(path_, OpenMode::Create);
+    auto db = connectTo(path_, OpenMode::Create);
     server::schema::migrate(*db, 1);
     loadSmallFixture(*db);
     db->exec("INSERT INTO PRODOPCIONAL VALUES ('1002', '1001'), ('1003', '1002')");
   }
-  std::unique_ptr<SqliteDatabase> connect() const {
-    return SqliteDatabase::open(path_, OpenMode::ReadWrite, 10'000);
-  }
+  std::unique_ptr<server::db::Database> connect() const { return connectTo(path_); }
 
  private:
   std::string path_;

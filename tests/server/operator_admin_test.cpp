@@ -12,7 +12,6 @@
 #include "platform/command_line.h"
 #include "platform/json.h"
 #include "server/app/server_app.h"
-#include "server/db/sqlite_database.h"
 #include "server/rpc/rpc_http_server.h"
 #include "server_fixture.h"
 
@@ -43,13 +42,10 @@ class OperatorAdminTest : public ::testing::Test {
     const int code = server::admin::runOperatorAdmin(options, in, -1, out, err);
     return {code, out.str(), err.str()};
   }
-  std::unique_ptr<server::db::SqliteDatabase> db() {
-    return server::db::SqliteDatabase::open(path_, server::db::OpenMode::ReadOnly);
-  }
+  std::unique_ptr<server::db::Database> db() { return connectTo(path_); }
   std::optional<std::string> login(const std::string& code, const std::string& password) {
-    auto pool = std::make_shared<server::db::ConnectionPool>(
-        [this] { return server::db::SqliteDatabase::open(path_, server::db::OpenMode::ReadWrite); },
-        1);
+    auto pool =
+        std::make_shared<server::db::ConnectionPool>([this] { return connectTo(path_); }, 1);
     server::auth::DbAuthenticator auth(pool, {kIterations, server::auth::kMaxPasswordBytes});
     return auth.authenticate(code, password);
   }

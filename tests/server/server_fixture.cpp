@@ -3,24 +3,190 @@
 #include <unistd.h>
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <mutex>
+#include <utility>
+#include <vector>
 
 #include "platform/data_packet.h"
 #include "platform/date.h"
 #include "server/auth/password.h"
+#include "server/db/open_database.h"
+#include "server/db/postgres_database.h"
+#include "server/db/sqlite_database.h"
 #include "server/schema/migrations.h"
 
 namespace servertest {
 
 using server::db::Database;
+using server::db::OpenMode;
+using server::db::PostgresDatabase;
 
-std::unique_ptr<server::db::SqliteDatabase> openMemory() {
-  auto db = server::db::SqliteDatabase::open(":memory:", server::db::OpenMode::Create);
-  server::schema::migrate(*db, 1000);
+namespace {
+
+const char* clusterUrl() {
+  const char* url = std::getenv("MENUCOST_TEST_PG");
+  return url != nullptr && *url != 0 ? url : nullptr;
+}
+
+// The cluster's URL naming database `name` instead of the maintenance one.
+std::string urlOf(const std::string& name) {
+  std::string url = clusterUrl();
+  size_t authority = url.find("://") + 3;
+  size_t path = url.find('/', authority);
+  size_t query = url.find('?', authority);
+  if (path == std::string::npos || (query != std::string::npos && path > query)) path = query;
+  std::string rest = query == std::string::npos ? "" : url.substr(query);
+  return url.substr(0, path == std::string::npos ? url.size() : path) + "/" + name + rest;
+}
+
+std::unique_ptr<PostgresDatabase> maintenance() {
+  return PostgresDatabase::open(clusterUrl(), OpenMode::ReadWrite);
+}
+
+// Databases sort texts by a language's rules unless told otherwise: the test databases use one,
+// so an ORDER BY that differs from SQLite's byte order shows.
+constexpr const char* kLinguisticOrder =
+    " TEMPLATE template0 ENCODING 'UTF8' LOCALE_PROVIDER icu ICU_LOCALE 'pt-BR' LOCALE 'C'";
+
+// The migrated template the test databases are copied from, made once per schema version by
+// whichever test program needs it first.
+std::string migratedTemplate() {
+  std::string name = "menucost_template_v" + std::to_string(server::schema::latestVersion());
+  auto admin = maintenance();
+  admin->exec("SELECT pg_advisory_lock(4242)");
+  try {
+    if (scalar(*admin, "SELECT COUNT(*) FROM pg_database WHERE datname = '" + name + "'") == 0) {
+      std::string building = name + "_building";
+      admin->exec("DROP DATABASE IF EXISTS " + building + " WITH (FORCE)");
+      admin->exec("CREATE DATABASE " + building + kLinguisticOrder);
+      {
+        auto db = PostgresDatabase::open(urlOf(building), OpenMode::ReadWrite);
+        server::schema::migrate(*db, 1000);
+      }
+      // Copies need a template nobody is connected to; the rename waits for that.
+      admin->exec("ALTER DATABASE " + building + " RENAME TO " + name);
+    }
+  } catch (...) {
+    admin->exec("SELECT pg_advisory_unlock(4242)");
+    throw;
+  }
+  admin->exec("SELECT pg_advisory_unlock(4242)");
+  return name;
+}
+
+// Databases this program created, dropped when it ends.
+struct Created {
+  std::mutex mutex;
+  std::vector<std::string> names;
+  ~Created() {
+    if (names.empty()) return;
+    try {
+      auto admin = maintenance();
+      for (const auto& name : names)
+        admin->exec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "dropping the test databases failed: %s\n", e.what());
+    }
+  }
+};
+Created& created() {
+  static Created list;
+  return list;
+}
+
+std::string uniqueName(const std::string& name) {
+  static std::atomic<int> counter{0};
+  std::string clean;
+  for (char c : name)
+    clean += std::isalnum(static_cast<unsigned char>(c)) ? static_cast<char>(std::tolower(c)) : '_';
+  return "t" + std::to_string(getpid()) + "_" + std::to_string(counter++) + "_" + clean;
+}
+
+// A new PostgreSQL database copied from `templateSql` (" TEMPLATE x" or the linguistic order).
+std::string createDatabase(const std::string& name, const std::string& templateSql) {
+  std::string db = uniqueName(name);
+  maintenance()->exec("CREATE DATABASE " + db + templateSql);
   return db;
 }
 
+void dropDatabase(const std::string& name) {
+  maintenance()->exec("DROP DATABASE IF EXISTS " + name + " WITH (FORCE)");
+}
+
+}  // namespace
+
+bool onPostgres() {
+  return clusterUrl() != nullptr;
+}
+
+TestDatabase::TestDatabase(TestDatabase&& other) noexcept
+    : location_(std::move(other.location_)),
+      dropName_(std::exchange(other.dropName_, {})),
+      db_(std::move(other.db_)) {}
+
+TestDatabase& TestDatabase::operator=(TestDatabase&& other) noexcept {
+  if (this != &other) {
+    release();
+    location_ = std::move(other.location_);
+    dropName_ = std::exchange(other.dropName_, {});
+    db_ = std::move(other.db_);
+  }
+  return *this;
+}
+
+TestDatabase::~TestDatabase() {
+  release();
+}
+
+void TestDatabase::release() noexcept {
+  db_.reset();
+  if (dropName_.empty()) return;
+  try {
+    dropDatabase(dropName_);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "dropping %s failed: %s\n", dropName_.c_str(), e.what());
+  }
+  dropName_.clear();
+}
+
+std::unique_ptr<Database> TestDatabase::connect() const {
+  return connectTo(location_);
+}
+
+TestDatabase openMemory() {
+  TestDatabase t;
+  if (!onPostgres()) {
+    t.location_ = ":memory:";
+    t.db_ = server::db::SqliteDatabase::open(":memory:", OpenMode::Create);
+    server::schema::migrate(*t.db_, 1000);
+    return t;
+  }
+  t.dropName_ = createDatabase("memory", " TEMPLATE " + migratedTemplate());
+  t.location_ = urlOf(t.dropName_);
+  t.db_ = connectTo(t.location_);
+  return t;
+}
+
+TestDatabase openShared(const std::string& name) {
+  if (!onPostgres()) {
+    TestDatabase t;
+    t.location_ = tempDatabasePath(name);
+    t.db_ = connectTo(t.location_, OpenMode::Create);
+    server::schema::migrate(*t.db_, 1000);
+    return t;
+  }
+  return openMemory();
+}
+
 std::string tempDatabasePath(const std::string& name) {
+  if (onPostgres()) {
+    std::string db = createDatabase(name, kLinguisticOrder);
+    std::lock_guard lock(created().mutex);
+    created().names.push_back(db);
+    return urlOf(db);
+  }
   static std::atomic<int> counter{0};
   auto dir =
       std::filesystem::temp_directory_path() / ("menucost-server-test-" + std::to_string(getpid()));
@@ -28,6 +194,14 @@ std::string tempDatabasePath(const std::string& name) {
   auto path = dir / (name + "-" + std::to_string(counter++) + ".db");
   std::filesystem::remove(path);
   return path.string();
+}
+
+std::unique_ptr<Database> connectTo(const std::string& location, OpenMode mode) {
+  if (server::db::isPostgresUrl(location)) {
+    // A longer wait than the default, for the tests that hold a lock while another waits.
+    return PostgresDatabase::open(location, mode, 10'000);
+  }
+  return server::db::SqliteDatabase::open(location, mode, 10'000);
 }
 
 double day(int year, int month, int dayOfMonth) {

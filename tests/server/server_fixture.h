@@ -16,15 +16,52 @@
 #include <vector>
 
 #include "platform/variant.h"
-#include "server/db/sqlite_database.h"
+#include "server/db/database.h"
 #include "server/objects/remote_object.h"
 
 namespace servertest {
 
-// A migrated, empty in-memory database.
-std::unique_ptr<server::db::SqliteDatabase> openMemory();
-// A migrated, empty database in a fresh temporary file.
+// The backend under test: SQLite, or PostgreSQL when the environment variable MENUCOST_TEST_PG
+// holds the URL of a cluster's maintenance database ("postgresql:///postgres?host=/dir") on
+// which the tests may create and drop databases. The same test bodies run on either.
+bool onPostgres();
+
+// A migrated, empty database of the backend under test and one connection to it: in memory
+// (SQLite) or a database created for it from a migrated template and dropped with it.
+class TestDatabase {
+ public:
+  TestDatabase() = default;
+  TestDatabase(TestDatabase&&) noexcept;
+  TestDatabase& operator=(TestDatabase&&) noexcept;
+  ~TestDatabase();
+  server::db::Database& operator*() const { return *db_; }
+  server::db::Database* operator->() const { return db_.get(); }
+  server::db::Database* get() const { return db_.get(); }
+  // Where the database is: what openDatabase() takes.
+  const std::string& location() const { return location_; }
+  // Another connection to the same database. REQUIRES: not an SQLite memory database.
+  std::unique_ptr<server::db::Database> connect() const;
+
+ private:
+  friend TestDatabase openMemory();
+  friend TestDatabase openShared(const std::string& name);
+  void release() noexcept;
+  std::string location_;
+  std::string dropName_;  // the PostgreSQL database to drop, "" for none
+  std::unique_ptr<server::db::Database> db_;
+};
+
+// A migrated, empty database (in memory on SQLite).
+TestDatabase openMemory();
+// A migrated, empty database that several connections can share (a file on SQLite).
+TestDatabase openShared(const std::string& name);
+// The location of a database that holds nothing, not even the schema, of the backend under test:
+// a fresh temporary file path (created when opened with OpenMode::Create) or the URL of an empty
+// database, dropped when the test program ends.
 std::string tempDatabasePath(const std::string& name);
+// Opens a location from tempDatabasePath() or TestDatabase::location().
+std::unique_ptr<server::db::Database> connectTo(
+    const std::string& location, server::db::OpenMode mode = server::db::OpenMode::ReadWrite);
 
 void loadSmallFixture(server::db::Database& db);
 

@@ -84,8 +84,7 @@ TEST(WorkTableSweepTest, TheServerSweepsAbandonedWorkTablesAtOpenAndWithoutAnyCa
   options.databasePath = tempDatabasePath("sweep");
   server::openServer(options);  // the schema
   {
-    auto db =
-        server::db::SqliteDatabase::open(options.databasePath, server::db::OpenMode::ReadWrite);
+    auto db = connectTo(options.databasePath);
     addWorkTable(*db, "OLD0000001", 2 * 24 * 3600);
     addWorkTable(*db, "NEW0000001", 60);
   }

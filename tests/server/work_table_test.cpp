@@ -25,18 +25,22 @@ const double kReference = platform::encodeDate(2026, 3, 18);
 class WorkTableTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    db_ = openMemory().release();
+    store_ = new TestDatabase(openMemory());
+    db_ = store_->get();
     server::demo::createDemo(*db_, kReference, 1);
   }
   static void TearDownTestSuite() {
-    delete db_;
+    delete store_;
+    store_ = nullptr;
     db_ = nullptr;
   }
-  static server::db::SqliteDatabase* db_;
+  static TestDatabase* store_;
+  static server::db::Database* db_;
   TestClock clock_;
   AnaCustRevRec object_{testEnvironment(clock_)};
 };
-server::db::SqliteDatabase* WorkTableTest::db_ = nullptr;
+TestDatabase* WorkTableTest::store_ = nullptr;
+server::db::Database* WorkTableTest::db_ = nullptr;
 
 std::string cell(const Variant& v) {
   if (v.isNull()) return "";
@@ -138,7 +142,7 @@ class WorkTableRowsTest : public ::testing::Test {
 
   TestClock clock_;
   AnaCustRevRec object_{testEnvironment(clock_)};
-  std::unique_ptr<server::db::SqliteDatabase> db_;
+  TestDatabase db_;
 };
 
 TEST_F(WorkTableRowsTest, EachLoadWritesOneRow) {

@@ -138,7 +138,7 @@ class WritesTest : public ::testing::Test {
 
   TestClock clock_;
   server::objects::AnaCustRevRec object_{testEnvironment(clock_)};
-  std::unique_ptr<server::db::SqliteDatabase> db_;
+  TestDatabase db_;
 };
 
 }  // namespace servertest

@@ -133,7 +133,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options.screenshot.empty()) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An offscreen platform given with its own display (offscreen:configfile=...) is kept.
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QStringLiteral("offscreen")))
+      qputenv("QT_QPA_PLATFORM", "offscreen");
   } else if (!hasDisplay()) {
     std::cerr << kProgram
               << ": no display to open the window on; `menucost report` prints the month's "

@@ -59,6 +59,12 @@ void Form::setScreenSize(int width, int height) {
   screenHeight_ = std::max(height, 0);
 }
 
+std::string Form::windowTitle() const {
+  if (contextText_.empty()) return caption_;
+  if (caption_.empty()) return contextText_;
+  return caption_ + " | " + contextText_;
+}
+
 void Form::centerOnScreen() {
   setBounds((screenWidth_ - width_) / 2, (screenHeight_ - height_) / 2, width_, height_);
 }

@@ -79,6 +79,11 @@ class Form : public Component {
 
   const std::string& caption() const { return caption_; }
   void setCaption(std::string caption) { assign(caption_, std::move(caption), Prop::Caption); }
+  // Where the user is (branch, month, ...), shown after the caption in the window's title.
+  const std::string& contextText() const { return contextText_; }
+  void setContextText(std::string text) { assign(contextText_, std::move(text), Prop::Caption); }
+  // The window's title: the caption, then " | " and the context text when there is one.
+  std::string windowTitle() const;
 
   bool visible() const { return visible_; }
   void setVisible(bool visible) { assign(visible_, visible, Prop::Visible); }
@@ -176,6 +181,7 @@ class Form : public Component {
   int nextComponentObserverId_ = 1;
 
   std::string caption_;
+  std::string contextText_;
   bool visible_ = false;
   int left_ = 0;
   int top_ = 0;

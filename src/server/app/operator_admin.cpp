@@ -7,7 +7,7 @@
 
 #include "platform/command_line.h"
 #include "server/auth/password.h"
-#include "server/db/sqlite_database.h"
+#include "server/db/open_database.h"
 #include "server/objects/remote_object.h"
 #include "server/schema/migrations.h"
 
@@ -223,7 +223,7 @@ int runOperatorAdmin(const ServerCommandOptions& options, std::istream& in, int 
   try {
     // Refused before asking for a password.
     const Rights rights = parseRights(options.rights);
-    auto db = db::SqliteDatabase::open(options.databasePath, db::OpenMode::Create);
+    auto db = db::openDatabase(options.databasePath, db::OpenMode::Create);
     schema::migrate(*db, objects::systemEnvironment().nowSeconds());
     const int iterations = options.passwordPolicy.iterations;
     switch (options.admin) {

@@ -7,7 +7,7 @@
 
 #include "platform/date.h"
 #include "server/auth/password.h"
-#include "server/db/sqlite_database.h"
+#include "server/db/open_database.h"
 #include "server/demo/demo_data.h"
 #include "server/dispatch/server_dispatcher.h"
 #include "server/objects/remote_object.h"
@@ -27,7 +27,7 @@ ServerInstance openServer(const ServerOptions& options) {
   auto env = objects::systemEnvironment();
   ServerInstance instance;
   {
-    auto db = db::SqliteDatabase::open(options.databasePath, db::OpenMode::Create);
+    auto db = db::openDatabase(options.databasePath, db::OpenMode::Create);
     schema::migrate(*db, env.nowSeconds());
     if (options.demo) {
       auto st = db->prepare("SELECT COUNT(*) FROM FILIAL");
@@ -40,8 +40,7 @@ ServerInstance openServer(const ServerOptions& options) {
   }
   std::string path = options.databasePath;
   instance.pool = std::make_shared<db::ConnectionPool>(
-      [path] { return db::SqliteDatabase::open(path, db::OpenMode::ReadWrite); },
-      options.maxConnections);
+      [path] { return db::openDatabase(path, db::OpenMode::ReadWrite); }, options.maxConnections);
   auto dispatcher = std::make_unique<ServerDispatcher>(instance.pool, std::move(env));
   ServerDispatcher* sweeper = dispatcher.get();
   instance.dispatcher = std::move(dispatcher);
@@ -59,7 +58,7 @@ ServerInstance openServer(const ServerOptions& options) {
 }
 
 std::unique_ptr<db::Database> openReadOnly(const std::string& path) {
-  return db::SqliteDatabase::open(path, db::OpenMode::ReadOnly);
+  return db::openDatabase(path, db::OpenMode::ReadOnly);
 }
 
 }  // namespace server

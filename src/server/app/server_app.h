@@ -16,9 +16,11 @@
 namespace server {
 
 struct ServerOptions {
-  std::string databasePath;  // SQLite database file, created when missing
-  bool demo = false;         // create the demo company when the database holds no branch
-  int scale = 1;             // demo: multiplies branches and history (>= 1)
+  // An SQLite database file, created when missing, or a PostgreSQL URL ("postgresql://..." or
+  // "postgres://...") of a database that exists.
+  std::string databasePath;
+  bool demo = false;  // create the demo company when the database holds no branch
+  int scale = 1;      // demo: multiplies branches and history (>= 1)
   // Demo reference day (processing date of every branch); today when absent.
   std::optional<double> demoDate;
   size_t maxConnections = 8;
@@ -45,7 +47,7 @@ struct ServerInstance {
 // newer schema, ...); std::invalid_argument for a scale below 1.
 ServerInstance openServer(const ServerOptions& options);
 
-// A read-only connection to an existing database, for the host's direct queries.
+// A read-only connection to an existing database (file or URL), for the host's direct queries.
 // Errors: DbError.
 std::unique_ptr<db::Database> openReadOnly(const std::string& path);
 

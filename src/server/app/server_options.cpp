@@ -85,14 +85,15 @@ ServerCommandOptions parseServerOptions(const std::vector<std::string>& args) {
 }
 
 std::string serverUsage() {
-  return "usage: menucost-server --db FILE [--demo] [--scale N] [--demo-date YYYY-MM-DD]\n"
+  return "usage: menucost-server --db FILE|URL [--demo] [--scale N] [--demo-date YYYY-MM-DD]\n"
          "                       [--port N] [--bind ADDRESS]\n"
-         "       menucost-server --db FILE --add-operator OP [--name NAME] [--rights LIST]\n"
-         "       menucost-server --db FILE --set-password OP | --deactivate OP\n"
-         "Serves the menucost remote objects over HTTP from the database FILE, created and\n"
+         "       menucost-server --db FILE|URL --add-operator OP [--name NAME] [--rights LIST]\n"
+         "       menucost-server --db FILE|URL --set-password OP | --deactivate OP\n"
+         "Serves the menucost remote objects over HTTP from the database, created (a FILE) and\n"
          "upgraded as needed.\n"
          "\n"
-         "  --db FILE                the database file\n"
+         "  --db FILE                the SQLite database file\n"
+         "  --db URL                 a PostgreSQL database, postgresql://user@host/name\n"
          "  --demo                   create the demo company when FILE is new (holds no branch)\n"
          "  --scale N                multiply the demo's branches and history (with --demo)\n"
          "  --demo-date YYYY-MM-DD   the demo's processing date (default: today)\n"

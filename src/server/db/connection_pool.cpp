@@ -32,8 +32,16 @@ ConnectionPool::Lease ConnectionPool::acquire() {
 void ConnectionPool::release(std::unique_ptr<Database> db) {
   db->rollback();
   db->failNthStatement(0);
+  db->onStatement({});
+  // A lost server connection would fail every later call; the next lease opens a new one.
+  bool broken = db->broken();
+  if (broken) db.reset();
   std::lock_guard lock(mutex_);
-  idle_.push_back(std::move(db));
+  if (broken) {
+    --open_;
+  } else {
+    idle_.push_back(std::move(db));
+  }
   available_.notify_one();
 }
 

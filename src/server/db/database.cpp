@@ -27,6 +27,12 @@ void Database::begin() {
   inTransaction_ = true;
 }
 
+void Database::beginRead() {
+  if (inTransaction_) throw DbError("transaction already open");
+  execNative(dialect().beginRead());
+  inTransaction_ = true;
+}
+
 void Database::commit() {
   if (!inTransaction_) throw DbError("no open transaction");
   execNative("COMMIT");

@@ -21,9 +21,30 @@
 namespace server::db {
 
 // Every failure of the database (including an injected fault) ends the operation with this.
+// The SQLSTATE says what kind of failure it was, on both backends, where it matters to a caller:
+// kSerializationFailure and kDeadlock are worth running the whole transaction again;
+// kUniqueViolation is a key that is already taken. "" when no code applies.
 class DbError : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  static constexpr const char* kSerializationFailure = "40001";
+  static constexpr const char* kDeadlock = "40P01";
+  static constexpr const char* kUniqueViolation = "23505";
+
+  explicit DbError(const std::string& message, std::string sqlState = "")
+      : std::runtime_error(message), sqlState_(std::move(sqlState)) {}
+  const std::string& sqlState() const { return sqlState_; }
+  // A serialization failure or a deadlock: the same transaction may succeed when run again.
+  bool transient() const { return sqlState_ == kSerializationFailure || sqlState_ == kDeadlock; }
+  bool uniqueViolation() const { return sqlState_ == kUniqueViolation; }
+
+ private:
+  std::string sqlState_;
+};
+
+enum class OpenMode {
+  ReadWrite,  // the database must exist
+  Create,     // created when missing (SQLite; a PostgreSQL database must exist)
+  ReadOnly,   // the database must exist; every write fails
 };
 
 class Statement {
@@ -72,6 +93,9 @@ class Database {
   // Errors: DbError; after a failed commit() the transaction is still open and must be rolled
   // back. rollback() never throws.
   void begin();
+  // A read-only transaction: every statement until commit() or rollback() reads the same
+  // snapshot of the database. Errors: DbError.
+  void beginRead();
   void commit();
   void rollback() noexcept;
   bool inTransaction() const { return inTransaction_; }
@@ -80,6 +104,8 @@ class Database {
   virtual int64_t changes() const = 0;
   // The message of the last failure on this connection, "" when none.
   const std::string& lastError() const { return lastError_; }
+  // Whether the connection to the server is lost; a pool opens a new one instead of reusing it.
+  virtual bool broken() const { return false; }
 
   // Fault injection for tests: the n-th statement executed from now on (counting every statement
   // run, BEGIN and COMMIT included; n >= 1) fails with DbError("injected fault"). n = 0 switches
@@ -109,6 +135,24 @@ class Database {
   bool inTransaction_ = false;
   std::function<void(std::string_view)> hook_;
   bool inHook_ = false;
+};
+
+// A read transaction for the scope, unless `db` is already in a transaction (whose snapshot, or
+// lock, then serves). Ends with the scope; reading leaves nothing to commit.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(Database& db) : db_(db), owned_(!db.inTransaction()) {
+    if (owned_) db_.beginRead();
+  }
+  ~ReadTransaction() {
+    if (owned_) db_.rollback();
+  }
+  ReadTransaction(const ReadTransaction&) = delete;
+  ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+ private:
+  Database& db_;
+  bool owned_;
 };
 
 // A write transaction that rolls back unless committed.

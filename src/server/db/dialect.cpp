@@ -15,6 +15,44 @@ const Dialect& Dialect::postgres() {
   return d;
 }
 
+namespace {
+
+bool wordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// Case-insensitive `word` at `i` of `sql`, not inside a longer name.
+bool wordAt(std::string_view sql, size_t i, std::string_view word) {
+  if (i > 0 && wordChar(sql[i - 1])) return false;
+  if (sql.size() - i < word.size()) return false;
+  for (size_t k = 0; k < word.size(); ++k) {
+    if (std::toupper(static_cast<unsigned char>(sql[i + k])) != word[k]) return false;
+  }
+  return i + word.size() == sql.size() || !wordChar(sql[i + word.size()]);
+}
+
+// At `i`, "CHAR(n)" or "VARCHAR(n)" (spaces allowed before the parenthesis): the length of the
+// whole type and its size text; 0 when there is none.
+size_t textTypeAt(std::string_view sql, size_t i, std::string* size) {
+  size_t j = i;
+  if (wordAt(sql, i, "VARCHAR")) {
+    j += 7;
+  } else if (wordAt(sql, i, "CHAR")) {
+    j += 4;
+  } else {
+    return 0;
+  }
+  while (j < sql.size() && sql[j] == ' ')
+    ++j;
+  if (j >= sql.size() || sql[j] != '(') return 0;
+  size_t close = sql.find(')', j);
+  if (close == std::string_view::npos) return 0;
+  *size = std::string(sql.substr(j + 1, close - j - 1));
+  return close + 1 - i;
+}
+
+}  // namespace
+
 std::string Dialect::translate(std::string_view sql) const {
   static constexpr std::string_view kAutoKey = "{AUTOKEY}";
   std::string out;
@@ -60,6 +98,19 @@ std::string Dialect::translate(std::string_view sql) const {
       i += kAutoKey.size() - 1;
       continue;
     }
+    if (backend_ == Backend::PostgreSQL) {
+      std::string size;
+      if (size_t length = textTypeAt(sql, i, &size); length > 0) {
+        out += "VARCHAR(" + size + ") COLLATE \"C\"";
+        i += length - 1;
+        continue;
+      }
+      if (wordAt(sql, i, "INTEGER")) {
+        out += "BIGINT";
+        i += 6;
+        continue;
+      }
+    }
     out += c;
   }
   return out;
@@ -67,6 +118,15 @@ std::string Dialect::translate(std::string_view sql) const {
 
 std::string Dialect::beginWrite() const {
   return backend_ == Backend::SQLite ? "BEGIN IMMEDIATE" : "BEGIN";
+}
+
+std::string Dialect::beginRead() const {
+  // SQLite's deferred transaction takes its snapshot at the first read and keeps it.
+  return backend_ == Backend::SQLite ? "BEGIN" : "BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY";
+}
+
+std::string Dialect::lockRows() const {
+  return backend_ == Backend::SQLite ? "" : " FOR NO KEY UPDATE";
 }
 
 std::string Dialect::autoIncrementKey() const {

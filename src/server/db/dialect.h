@@ -4,7 +4,9 @@
 //   - placeholders are numbered, "?1" .. "?N" (a number may repeat);
 //   - "{AUTOKEY}" stands for an auto-incremented integer primary key column type;
 //   - dates are day numbers (DOUBLE PRECISION), so date arithmetic is plain addition;
-//   - types are VARCHAR(n), CHAR(n), DOUBLE PRECISION, INTEGER, BIGINT;
+//   - types are VARCHAR(n), CHAR(n), DOUBLE PRECISION, INTEGER, BIGINT; on PostgreSQL texts
+//     compare and sort by their bytes (collation "C"), as in SQLite, whatever the database's
+//     locale, CHAR(n) is VARCHAR(n) (no blank padding) and INTEGER is 64-bit;
 //   - "CREATE TABLE/INDEX IF NOT EXISTS" and "LIMIT" read the same in both backends.
 // translate() turns that form into the backend's own text; upsert(), addDays() and beginWrite()
 // build the statements that differ.
@@ -34,6 +36,11 @@ class Dialect {
   // Starts a write transaction that takes the write lock at once, so two writers never deadlock
   // upgrading a read lock.
   std::string beginWrite() const;
+  // Starts a read-only transaction whose statements all read one snapshot.
+  std::string beginRead() const;
+  // Appended to a SELECT of one table: locks the rows read until the transaction ends, so two
+  // writers of the same rows take turns (SQLite's write transactions already do).
+  std::string lockRows() const;
 
   // Column type of an auto-incremented integer primary key.
   std::string autoIncrementKey() const;

@@ -5,6 +5,24 @@
 #include <new>
 
 namespace server::db {
+namespace {
+
+// The SQLSTATE of an SQLite failure, where a caller tells it apart (see DbError).
+std::string sqlStateOf(sqlite3* db) {
+  switch (sqlite3_extended_errcode(db)) {
+    case SQLITE_CONSTRAINT_PRIMARYKEY:
+    case SQLITE_CONSTRAINT_UNIQUE:
+      return DbError::kUniqueViolation;
+    // A read transaction that cannot become a write one because another writer committed since
+    // its snapshot: running the transaction again succeeds.
+    case SQLITE_BUSY_SNAPSHOT:
+      return DbError::kSerializationFailure;
+    default:
+      return "";
+  }
+}
+
+}  // namespace
 
 class SqliteStatement : public Statement {
  public:
@@ -54,7 +72,7 @@ class SqliteStatement : public Statement {
     if (rc == SQLITE_DONE) return false;
     std::string message = sqlite3_errmsg(db_.handle());
     db_.fail(message);
-    throw DbError(message);
+    throw DbError(message, sqlStateOf(db_.handle()));
   }
 
   void reset() override {
@@ -178,7 +196,7 @@ void SqliteDatabase::execNative(const std::string& sql) {
     std::string message = error != nullptr ? error : sqlite3_errstr(rc);
     sqlite3_free(error);
     setLastError(message);
-    throw DbError(message);
+    throw DbError(message, sqlStateOf(db_));
   }
 }
 

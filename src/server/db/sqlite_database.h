@@ -17,12 +17,6 @@ namespace server::db {
 
 class SqliteStatement;
 
-enum class OpenMode {
-  ReadWrite,  // the file must exist
-  Create,     // created when missing
-  ReadOnly,   // the file must exist; every write fails
-};
-
 class SqliteDatabase : public Database {
  public:
   // Opens `path` (":memory:" for a private in-memory database). Errors: DbError naming the file.

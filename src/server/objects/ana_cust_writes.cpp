@@ -197,6 +197,13 @@ void applyChanges(db::Database& db, const CallContext& context, const SaveReques
   int arrv = operatorParam(db, context.operatorCode, "ARRV");
   std::string group = productGroup(db);
 
+  // Every dish of the save, locked in order before any of its recipes is read.
+  std::set<std::pair<std::string, std::string>> dishes;
+  for (const auto& c : request.changes)
+    dishes.insert({c.dishBranch, c.dish});
+  for (const auto& [dishBranch, dish] : dishes)
+    store.lockDish(dishBranch, dish);
+
   std::set<std::pair<std::string, std::string>> onMenu;
   std::map<RecipeTarget, int64_t> sizeBefore;
   std::map<RecipeTarget, std::string> lastDeleted;
@@ -260,7 +267,12 @@ void applyChanges(db::Database& db, const CallContext& context, const SaveReques
           checkGroup(c.product);
         }
         checkPerCapita(c);
-        if (!store.updateUnchanged(target, c.originalProduct, c.original, c.product, c.line)) {
+        auto outcome =
+            store.updateUnchanged(target, c.originalProduct, c.original, c.product, c.line);
+        if (outcome == RecipeStore::Update::Taken) {
+          throw Refusal{msg::kProdJaCadastrado, c.treeCode};
+        }
+        if (outcome == RecipeStore::Update::Changed) {
           bool taken = swapped && store.find(target, c.product);
           throw Refusal{taken ? msg::kProdJaCadastrado : msg::kReceitaAlterada, c.treeCode};
         }
@@ -328,15 +340,18 @@ Variant AnaCustRevRec::GravaReceita(db::Database& db, const CallContext& context
       return answer(msg::kDiaFechado, Variant(first));
     }
 
-    db::Transaction tx(db);
-    applyChanges(db, context, request);
-    // The answer is read inside the transaction, so a save is never reported as failed after
-    // it was committed.
-    DataPacket products =
-        dayProducts(db, request.branch, request.service, request.day, request.costMode,
-                    request.useFixed ? request.costDate : request.day, request.monthStart,
-                    effectiveCostBranch(request.branch, request.costBranch));
-    tx.commit();
+    DataPacket products = db::retryTransient([&] {
+      db::Transaction tx(db);
+      applyChanges(db, context, request);
+      // The answer is read inside the transaction, so a save is never reported as failed after
+      // it was committed.
+      DataPacket day =
+          dayProducts(db, request.branch, request.service, request.day, request.costMode,
+                      request.useFixed ? request.costDate : request.day, request.monthStart,
+                      effectiveCostBranch(request.branch, request.costBranch));
+      tx.commit();
+      return day;
+    });
     return answer("", Variant(std::move(products)));
   } catch (const Refusal& r) {
     return answer(r.message, Variant(r.treeCode));

@@ -31,8 +31,8 @@ Variant Autoriza::call(db::Database& db, const CallContext& context, std::string
 Variant InfPrato::call(db::Database& db, const CallContext& context, std::string_view method,
                        const std::vector<Variant>& params) {
   static const MethodTable<InfPrato> kMethods = {
-      {"PesqProdOpc", &InfPrato::PesqProdOpc},
-      {"TrocaProduto", &InfPrato::TrocaProduto},
+      {"PesqProdOpc", {&InfPrato::PesqProdOpc}},
+      {"TrocaProduto", {&InfPrato::TrocaProduto, Access::Writes}},
   };
   return kMethods.call(*this, db, context, method, params);
 }
@@ -68,9 +68,9 @@ Variant InfPrato::TrocaProduto(db::Database& db, const CallContext&, const Param
 Variant ReceitaPadrao::call(db::Database& db, const CallContext& context, std::string_view method,
                             const std::vector<Variant>& params) {
   static const MethodTable<ReceitaPadrao> kMethods = {
-      {"GetParamGrup", &ReceitaPadrao::GetParamGrup},
-      {"Verif_Status_Prod", &ReceitaPadrao::Verif_Status_Prod},
-      {"GetVerifProd", &ReceitaPadrao::GetVerifProd},
+      {"GetParamGrup", {&ReceitaPadrao::GetParamGrup}},
+      {"Verif_Status_Prod", {&ReceitaPadrao::Verif_Status_Prod}},
+      {"GetVerifProd", {&ReceitaPadrao::GetVerifProd}},
   };
   return kMethods.call(*this, db, context, method, params);
 }

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "platform/format.h"
+#include "server/db/retry.h"
 #include "server/objects/args.h"
 #include "server/objects/context_checks.h"
 #include "server/objects/lookups.h"
@@ -126,9 +127,11 @@ bool RecipeStore::insertNew(const RecipeTarget& target, const std::string& produ
   return db_.changes() == 1;
 }
 
-bool RecipeStore::updateUnchanged(const RecipeTarget& target, const std::string& product,
-                                  const RecipeLine& original, const std::string& newProduct,
-                                  const RecipeLine& line) {
+RecipeStore::Update RecipeStore::updateUnchanged(const RecipeTarget& target,
+                                                 const std::string& product,
+                                                 const RecipeLine& original,
+                                                 const std::string& newProduct,
+                                                 const RecipeLine& line) {
   std::string sql = std::string("UPDATE ") + tableOf(target.kind) +
                     " SET CDPRODUTO = ?1, QTDERECE = ?2, SGUNIDRECE = ?3 WHERE ";
   int n = keyCondition(target, &sql, 4);
@@ -146,8 +149,24 @@ bool RecipeStore::updateUnchanged(const RecipeTarget& target, const std::string&
   st->bindText(3, line.unit);
   st->bindText(bindKey(*st, target, 4), product);
   bindOriginal(*st, original, n + 1);
+  try {
+    st->run();
+  } catch (const db::DbError& e) {
+    // Another transaction's newProduct line, committed after this statement's snapshot.
+    if (e.uniqueViolation()) return Update::Taken;
+    throw;
+  }
+  return db_.changes() == 1 ? Update::Done : Update::Changed;
+}
+
+void RecipeStore::lockDish(const std::string& dishBranch, const std::string& dish) {
+  std::string lock = db_.dialect().lockRows();
+  // SQLite's write transaction holds the whole database already.
+  if (lock.empty()) return;
+  auto st = db_.prepare("SELECT 1 FROM PRATO WHERE CDFILAUXPRAT = ?1 AND CDPRATO = ?2" + lock);
+  st->bindText(1, dishBranch);
+  st->bindText(2, dish);
   st->run();
-  return db_.changes() == 1;
 }
 
 bool RecipeStore::removeUnchanged(const RecipeTarget& target, const std::string& product,
@@ -247,14 +266,20 @@ std::string swapInTransaction(db::Database& db, const SwapRequest& r) {
 
   const char* taken = perService ? msg::kReceServJaCadastrado : msg::kReceLocJaCadastrado;
   RecipeStore store(db);
+  store.lockDish(target.dishBranch, target.dish);
   auto line = store.find(target, r.oldProduct);
   if (!line) return msg::kProdutoForaDaReceita;
   if (store.find(target, r.newProduct)) return taken;
   RecipeLine swapped{line->net, r.unit.empty() ? product->unit : r.unit};
-  if (!store.updateUnchanged(target, r.oldProduct, *line, r.newProduct, swapped)) {
-    return store.find(target, r.newProduct) ? taken : msg::kReceitaAlterada;
+  switch (store.updateUnchanged(target, r.oldProduct, *line, r.newProduct, swapped)) {
+    case RecipeStore::Update::Done:
+      return "";
+    case RecipeStore::Update::Taken:
+      return taken;
+    case RecipeStore::Update::Changed:
+      break;
   }
-  return "";
+  return store.find(target, r.newProduct) ? taken : msg::kReceitaAlterada;
 }
 
 }  // namespace
@@ -294,11 +319,13 @@ std::string swapProduct(db::Database& db, const SwapRequest& r) {
   // Every read happens after BEGIN: a read still stepping when the transaction begins keeps a
   // snapshot that BEGIN IMMEDIATE cannot upgrade once another write has committed, and the swap
   // would fail at once instead of waiting its turn.
-  db::Transaction tx(db);
-  refusal = swapInTransaction(db, r);
-  if (!refusal.empty()) return refusal;
-  tx.commit();
-  return "";
+  return db::retryTransient([&] {
+    db::Transaction tx(db);
+    std::string refused = swapInTransaction(db, r);
+    if (!refused.empty()) return refused;
+    tx.commit();
+    return std::string();
+  });
 }
 
 }  // namespace server::objects

@@ -48,14 +48,28 @@ class RecipeStore {
   //
   // Adds `product` unless the recipe already has it.
   bool insertNew(const RecipeTarget& target, const std::string& product, const RecipeLine& line);
+  enum class Update {
+    Done,
+    Changed,  // the line is gone or no longer holds `original`
+    // the recipe holds `newProduct` already (seen by the statement itself: after this the
+    // transaction may be unusable and must be rolled back)
+    Taken,
+  };
   // Replaces `product`'s line by `newProduct` with `line` while the line still holds `original`
-  // and, when `newProduct` differs, the recipe does not hold `newProduct` yet.
-  bool updateUnchanged(const RecipeTarget& target, const std::string& product,
-                       const RecipeLine& original, const std::string& newProduct,
-                       const RecipeLine& line);
+  // and, when `newProduct` differs, the recipe does not hold `newProduct` yet. Answers Changed
+  // also when a `newProduct` already there was seen by the condition.
+  Update updateUnchanged(const RecipeTarget& target, const std::string& product,
+                         const RecipeLine& original, const std::string& newProduct,
+                         const RecipeLine& line);
   // Deletes `product`'s line while it still holds `original`.
   bool removeUnchanged(const RecipeTarget& target, const std::string& product,
                        const RecipeLine& original);
+
+  // Makes every other writer of the recipes of dish (dishBranch, dish) wait until this
+  // transaction ends, so what it reads of them stays true until it commits (a recipe emptied by
+  // two saves deleting different lines, a line two saves both see unchanged). Writers lock their
+  // dishes in ascending order. REQUIRES: a write transaction.
+  void lockDish(const std::string& dishBranch, const std::string& dish);
 
  private:
   db::Database& db_;

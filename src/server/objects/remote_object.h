@@ -11,6 +11,7 @@
 
 #include "platform/variant.h"
 #include "server/db/database.h"
+#include "server/db/retry.h"
 #include "server/rpc/dispatcher.h"
 
 namespace server::objects {
@@ -37,13 +38,24 @@ class RemoteObject {
                                  const std::vector<platform::Variant>& params) = 0;
 };
 
-// Method name -> member function, shared by the objects' call().
+// What a method does to the database.
+enum class Access {
+  Reads,   // reads only: all its statements read one snapshot (a read transaction)
+  Writes,  // opens its own write transactions
+};
+
+// Method name -> member function, shared by the objects' call(). Every call is run again when
+// the database gave it up in a conflict with another call (see db::retryTransient).
 template <class T>
 class MethodTable {
  public:
   using Method = platform::Variant (T::*)(db::Database&, const CallContext&,
                                           const std::vector<platform::Variant>&);
-  MethodTable(std::initializer_list<std::pair<const std::string, Method>> methods)
+  struct Entry {
+    Method method;
+    Access access = Access::Reads;
+  };
+  MethodTable(std::initializer_list<std::pair<const std::string, Entry>> methods)
       : methods_(methods) {}
 
   platform::Variant call(T& self, db::Database& db, const CallContext& context,
@@ -54,11 +66,16 @@ class MethodTable {
       throw RpcFault(kMethodNotFound, "Method '" + std::string(method) + "' not found in " +
                                           std::string(self.name()));
     }
-    return (self.*(it->second))(db, context, params);
+    const Entry& entry = it->second;
+    return db::retryTransient([&] {
+      if (entry.access == Access::Writes) return (self.*entry.method)(db, context, params);
+      db::ReadTransaction snapshot(db);
+      return (self.*entry.method)(db, context, params);
+    });
   }
 
  private:
-  std::map<std::string, Method, std::less<>> methods_;
+  std::map<std::string, Entry, std::less<>> methods_;
 };
 
 }  // namespace server::objects

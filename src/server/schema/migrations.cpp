@@ -335,6 +335,7 @@ int currentVersion(db::Database& db) {
                                ? "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND "
                                  "name = 'schema_version'"
                                : "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                                 "table_schema = current_schema() AND "
                                  "table_name = 'schema_version'");
   if (!exists->step() || exists->integer(0) == 0) return 0;
   auto st = db.prepare("SELECT MAX(version) FROM schema_version");
@@ -342,25 +343,41 @@ int currentVersion(db::Database& db) {
 }
 
 void migrate(db::Database& db, int64_t nowSeconds) {
-  db.exec(
-      "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL PRIMARY KEY,"
-      " description VARCHAR(200) NOT NULL, applied_at BIGINT NOT NULL)");
-  int current = currentVersion(db);
-  if (current > latestVersion()) {
-    throw db::DbError("database schema version " + std::to_string(current) +
-                      " is newer than this server (" + std::to_string(latestVersion()) + ")");
-  }
-  for (const auto& migration : migrations()) {
-    if (migration.version <= current) continue;
+  for (;;) {
     db::Transaction tx(db);
-    for (const char* statement : migration.statements)
+    // Servers starting together on one PostgreSQL database take turns here; SQLite's write
+    // transaction already excludes the others. The version is read after the turn is ours.
+    if (db.dialect().backend() == db::Backend::PostgreSQL) {
+      db.exec("SELECT pg_advisory_xact_lock(7428190371)");
+    }
+    db.exec(
+        "CREATE TABLE IF NOT EXISTS schema_version (version INTEGER NOT NULL PRIMARY KEY,"
+        " description VARCHAR(200) NOT NULL, applied_at BIGINT NOT NULL)");
+    int current = currentVersion(db);
+    if (current > latestVersion()) {
+      throw db::DbError("database schema version " + std::to_string(current) +
+                        " is newer than this server (" + std::to_string(latestVersion()) + ")");
+    }
+    const Migration* next = nullptr;
+    for (const auto& migration : migrations()) {
+      if (migration.version > current) {
+        next = &migration;
+        break;
+      }
+    }
+    if (next == nullptr) {
+      tx.commit();
+      return;
+    }
+    for (const char* statement : next->statements)
       db.exec(statement);
     auto record = db.prepare(
         "INSERT INTO schema_version (version, description, applied_at) VALUES (?1, ?2, ?3)");
-    record->bindInt(1, migration.version);
-    record->bindText(2, migration.description);
+    record->bindInt(1, next->version);
+    record->bindText(2, next->description);
     record->bindInt(3, nowSeconds);
     record->run();
+    record.reset();
     tx.commit();
   }
 }

@@ -55,8 +55,16 @@ DataPacket makePacket(std::vector<PacketField> fields, std::vector<Row> rows) {
 DataPacket FakeQueries::execute(const std::string& sql,
                                 const std::vector<std::pair<std::string, Variant>>& params) {
   executed.push_back(sql);
+  for (const std::string& text : failing)
+    if (sql.find(text) != std::string::npos) throw std::runtime_error("no such table");
   if (sql.find("FROM SERVICO") != std::string::npos)
     return makePacket({t("NMSERVICO", 40)}, {{Variant(serviceName)}});
+  if (sql.find("FROM FILIAL") != std::string::npos)
+    return makePacket({t("NMFILIAL", 40)}, {{Variant(branchName)}});
+  if (sql.find("FROM TIPOCUSTO") != std::string::npos)
+    return makePacket({t("NMTIPOCUSTO", 40)}, {{Variant(costModeName)}});
+  if (sql.find("FROM OPERADOR") != std::string::npos)
+    return makePacket({t("NMOPERADOR", 40)}, {{Variant(operatorName)}});
   if (sql.find("FROM PARAMGERAL") != std::string::npos)
     return makePacket({t("IDPESQCOMPPROD", 1)}, {{Variant("N")}});
   if (sql.find("FROM FERIFILI") != std::string::npos) {

@@ -64,6 +64,11 @@ class FakeQueries : public remote::QueryExecutor {
     double color;
   };
   std::string serviceName = "  ALMOCO  ";
+  std::string branchName = "RESTAURANTE CENTRO";
+  std::string costModeName = "MEDIA DAS COTACOES";
+  std::string operatorName = "ANALISTA DE CUSTOS";
+  // Statements containing any of these texts fail as a database error would.
+  std::vector<std::string> failing;
   std::set<double> holidays;
   std::vector<Band> bands;
   remote::SqlDialect sqlDialect = remote::SqlDialect::Default;
