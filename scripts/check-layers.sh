@@ -22,8 +22,8 @@ declare -A public=(
 subsystems=(screen cost recipe consumption realized charts exceptions)
 # Library headers the screen module never includes: it is written against the platform alone.
 forbidden='^(Q[A-Za-z]+|Qt[A-Za-z]*/.*|sqlite3\.h|libpq-fe\.h|postgresql/.*|httplib\.h|nlohmann/.*|curl/.*|openssl/.*)$'
-# Layers above the screen module, and the server beside it.
-above='^(host|desktop|server|wire)/'
+# Layers above the screen module, and the server and the export library beside it.
+above='^(host|desktop|server|wire|export)/'
 
 failures=0
 for sub in "${subsystems[@]}"; do

@@ -16,6 +16,12 @@ packages=(
   postgresql
   # server and wire
   libsqlite3-dev libpq-dev libcpp-httplib-dev nlohmann-json3-dev
+  # TLS on the wire: the listener and the tests use OpenSSL directly
+  libssl-dev
+  # spreadsheet export (XLSX workbooks)
+  libxlsxwriter-dev
+  # tests read back the workbooks (unzip) and the month's PDF (pdfinfo, pdftoppm)
+  unzip poppler-utils
   # desktop: Qt Charts needs Qt OpenGL's development files, which qt6-base-dev only recommends
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev
   # OpenGL development files that Qt's configure finds (EGL, GLU); not hard dependencies of Qt's

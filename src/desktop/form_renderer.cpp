@@ -206,10 +206,15 @@ void FormRenderer::changed(ui::Component& sender, ui::Prop what) {
     // A handler of a mouse release pops its menu up where the mouse was, whatever position
     // it passes (handlers tend to pass the control's own coordinates).
     const QPoint at = mouseUpAt_ ? *mouseUpAt_ : QPoint(menu.popupX(), menu.popupY());
+    QList<QPointer<QAction>> extras;
+    if (rightClicked_ != nullptr) {
+      menuRaised_ = true;
+      extras = desktopActions(*rightClicked_);
+    }
     // After the handler that asked: a menu runs its own event loop.
     QPointer<FormRenderer> self(this);
-    QTimer::singleShot(0, this, [self, &menu, at] {
-      if (self != nullptr) self->showMenu(menu, at);
+    QTimer::singleShot(0, this, [self, &menu, at, extras] {
+      if (self != nullptr) self->showMenu(&menu, at, extras);
     });
     return;
   }
@@ -302,6 +307,10 @@ bool FormRenderer::eventFilter(QObject* watched, QEvent* event) {
   const ui::MouseButton button = mouseButton(mouse->button());
   const ui::ShiftState shift = shiftState(mouse->modifiers());
   mouseUpAt_ = global;
+  if (button == ui::MouseButton::Right) {
+    rightClicked_ = control;
+    menuRaised_ = false;
+  }
   runUserEvent([control, button, shift, at, global] {
     control->mouseUp(button, shift, at.x(), at.y());
     if (button != ui::MouseButton::Right) return;
@@ -312,12 +321,40 @@ bool FormRenderer::eventFilter(QObject* watched, QEvent* event) {
     }
   });
   mouseUpAt_.reset();
+  if (button == ui::MouseButton::Right) {
+    rightClicked_ = nullptr;
+    // No menu of the screen's: the desktop's commands alone.
+    QList<QPointer<QAction>> extras =
+        menuRaised_ ? QList<QPointer<QAction>>() : desktopActions(*control);
+    if (!extras.isEmpty()) {
+      QPointer<FormRenderer> self(this);
+      QTimer::singleShot(0, this, [self, global, extras] {
+        if (self != nullptr) self->showMenu(nullptr, global, extras);
+      });
+    }
+  }
   return false;
 }
 
-void FormRenderer::showMenu(ui::PopupMenu& menu, QPoint at) {
+QList<QPointer<QAction>> FormRenderer::desktopActions(const ui::Control& control) const {
+  QList<QPointer<QAction>> actions;
+  QWidget* widget = widgetOf(control);
+  if (widget == nullptr) return actions;
+  for (QAction* action : widget->actions())
+    actions << action;
+  if (actions.isEmpty()) return actions;
+  const QList<QAction*> window = root_.window()->actions();
+  if (!window.isEmpty()) actions << nullptr;
+  for (QAction* action : window)
+    actions << action;
+  return actions;
+}
+
+void FormRenderer::showMenu(ui::PopupMenu* menu, QPoint at,
+                            const QList<QPointer<QAction>>& extras) {
   QMenu qmenu(&root_);
-  for (ui::MenuItem* item : menu.items()) {
+  const std::vector<ui::MenuItem*> none;
+  for (ui::MenuItem* item : menu != nullptr ? menu->items() : none) {
     if (!item->visible()) continue;
     if (item->isSeparator()) {
       qmenu.addSeparator();
@@ -334,6 +371,17 @@ void FormRenderer::showMenu(ui::PopupMenu& menu, QPoint at) {
     QObject::connect(action, &QAction::triggered, this,
                      [item] { runUserEvent([item] { item->click(); }); });
   }
+  bool separate = !qmenu.actions().isEmpty();
+  for (const QPointer<QAction>& action : extras) {
+    if (action == nullptr) {
+      separate = true;
+      continue;
+    }
+    if (separate) qmenu.addSeparator();
+    separate = false;
+    qmenu.addAction(action);
+  }
+  if (qmenu.actions().isEmpty()) return;
   qmenu.exec(at);
 }
 

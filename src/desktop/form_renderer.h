@@ -6,6 +6,7 @@
 // events (platform/ui/user_event.h); the widgets decide nothing themselves.
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -18,6 +19,7 @@
 #include "desktop/control_view.h"
 #include "platform/ui/ui.h"
 
+class QAction;
 class QWidget;
 
 namespace desktop {
@@ -76,7 +78,11 @@ class FormRenderer : public QObject {
   void changed(platform::ui::Component& sender, platform::ui::Prop what);
   void followFocus();
   void focusMoved(QWidget* now);
-  void showMenu(platform::ui::PopupMenu& menu, QPoint at);
+  // `extras` (desktopActions) follow the menu's items; a null entry is a separator.
+  void showMenu(platform::ui::PopupMenu* menu, QPoint at, const QList<QPointer<QAction>>& extras);
+  // The desktop's commands a right click on `control` offers after the screen's menu: those
+  // its widget carries (a grid's "Exportar…") and, when it carries some, its window's.
+  QList<QPointer<QAction>> desktopActions(const platform::ui::Control& control) const;
   void watchSource(platform::ui::Control& control, platform::DataSource* source);
 
   platform::ui::Form& form_;
@@ -91,6 +97,9 @@ class FormRenderer : public QObject {
   bool settingFocus_ = false;
   // The mouse's screen position while a mouse release is being handled.
   std::optional<QPoint> mouseUpAt_;
+  // While a right click is being handled: the control clicked, and whether a menu popped up.
+  const platform::ui::Control* rightClicked_ = nullptr;
+  bool menuRaised_ = false;
 };
 
 }  // namespace desktop

@@ -13,6 +13,7 @@
 #include "desktop/grid_view.h"
 #include "desktop/key_map.h"
 #include "desktop/qt_text.h"
+#include "desktop/widget_actions.h"
 #include "platform/ui/user_event.h"
 
 namespace desktop {
@@ -47,6 +48,7 @@ FormWindow::FormWindow(ui::Form& form, QWidget* parent) : QWidget(parent, Qt::Wi
   if (QScreen* screen = QGuiApplication::primaryScreen())
     form_.setScreenSize(screen->availableGeometry().width(), screen->availableGeometry().height());
   applyMinimumSize();
+  WidgetActions::decorate(*this);
   applyVisibility();
 }
 

@@ -11,6 +11,7 @@
 #include "desktop/column_fit.h"
 #include "desktop/painter_canvas.h"
 #include "desktop/qt_text.h"
+#include "desktop/widget_actions.h"
 #include "platform/client_dataset.h"
 #include "platform/ui/user_event.h"
 
@@ -215,6 +216,7 @@ GridView::GridView(ui::DBGrid& grid, FormRenderer& renderer, QWidget* parent)
   // The titles are measured in the header's font, which refresh() sets.
   contentWidths_ = contentWidths(*this, *model_, fontMetrics());
   applyColumns();
+  WidgetActions::decorate(*this);
 }
 
 GridView::~GridView() {

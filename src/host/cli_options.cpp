@@ -23,8 +23,12 @@ struct ShellOption {
 const ShellOption kOptions[] = {
     {{"server"},
      Scope::Session,
-     "URL\tapplication server (http://host:port); default: the\n"
+     "URL\tapplication server (http[s]://host:port); default: the\n"
      "embedded server over the user's demo database"},
+    {{"tls-ca"},
+     Scope::Session,
+     "FILE\tcertificate authorities (PEM) trusted for an https\n"
+     "--server (default: the system's)"},
     {{"operator"},
      Scope::Session,
      "OP\toperator to log in as (required with --server;\n"
@@ -51,7 +55,15 @@ const ShellOption kOptions[] = {
      "NAME\twith --screenshot: the page shown, by its caption\n"
      "(default \"Planejado\")"},
     {{"panel", OptionRule::Flag}, Scope::Window, "\twith --screenshot: show the cost panel"},
-    {{"format"}, Scope::Report, "text|csv\toutput format (default text; csv uses ';')"},
+    {{"print-pdf"},
+     Scope::Window,
+     "FILE\topen the window off screen, write the month's table,\n"
+     "totals and charts to FILE (PDF), exit"},
+    {{"format"},
+     Scope::Report,
+     "text|csv\toutput format (default text; csv uses ';'), or xlsx:\n"
+     "a workbook, written to --output"},
+    {{"output"}, Scope::Report, "FILE\twrite to FILE instead of the standard output"},
     {{"plan-real", OptionRule::Flag},
      Scope::Report,
      "\talso print the planned-versus-realized table"},
@@ -115,6 +127,11 @@ void readSession(const platform::ParsedOptions& seen, SessionOptions& options, b
     options.month = now.month;
   }
   if (const std::string* v = seen.find("server")) options.server = platform::parseServerAddress(*v);
+  if (const std::string* v = seen.find("tls-ca")) {
+    if (!options.server || !options.server->tls)
+      throw UsageError("--tls-ca needs an https --server");
+    options.tlsCaFile = *v;
+  }
   if (const std::string* v = seen.find("operator")) options.operatorCode = *v;
   const std::string* password = seen.find("password");
   if (password != nullptr) options.password = *password;
@@ -158,6 +175,9 @@ WindowOptions parseWindowOptions(const std::vector<std::string>& args, double to
   options.panel = seen.has("panel");
   if (options.screenshot.empty() && (seen.has("page") || options.panel))
     throw UsageError("--page and --panel need --screenshot");
+  if (const std::string* v = seen.find("print-pdf")) options.printPdf = *v;
+  if (!options.printPdf.empty() && !options.screenshot.empty())
+    throw UsageError("--print-pdf and --screenshot cannot be used together");
   return options;
 }
 
@@ -174,9 +194,14 @@ ReportOptions parseReportOptions(const std::vector<std::string>& args, double to
       options.format = ReportFormat::Text;
     else if (*v == "csv")
       options.format = ReportFormat::Csv;
+    else if (*v == "xlsx")
+      options.format = ReportFormat::Xlsx;
     else
-      throw UsageError("--format needs text or csv, not '" + *v + "'");
+      throw UsageError("--format needs text or csv (or xlsx with --output), not '" + *v + "'");
   }
+  if (const std::string* v = seen.find("output")) options.output = *v;
+  if (options.format == ReportFormat::Xlsx && options.output.empty())
+    throw UsageError("--format xlsx needs --output FILE");
   options.planReal = seen.has("plan-real");
   options.verbose = seen.has("verbose");
   options.ignored = givenOf(seen, Scope::Window);
@@ -198,8 +223,8 @@ std::string windowUsage() {
 std::string reportUsage() {
   return "usage: menucost report --branch B --service S --month YYYY-MM [options]\n"
          "Prints the month's daily cost table of a branch's service, its totals and the\n"
-         "standard cost per diner. The window's own options (--screenshot, --page, --panel)\n"
-         "are accepted and ignored.\n"
+         "standard cost per diner. The window's own options (--screenshot, --page, --panel,\n"
+         "--print-pdf) are accepted and ignored.\n"
          "\n" +
          usageOf(Scope::Report);
 }

@@ -1,12 +1,14 @@
 #include "host/report_command.h"
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <optional>
 #include <ostream>
 
+#include "export/csv.h"
+#include "export/grid_table.h"
 #include "host/console_services.h"
-#include "host/report_grid.h"
 #include "platform/ui/ui.h"
 
 namespace host {
@@ -28,8 +30,35 @@ std::string headerLine(const ReportOptions& options) {
          "   Tipo de custo: " + std::to_string(options.costMode);
 }
 
+// A number edit's value, with the pattern its text is shown with.
+exporting::Cell numberCell(const NumberEdit& edit) {
+  std::string format = edit.displayFormat();
+  if (format.empty()) {
+    format = edit.thousands() ? "#,##0" : "0";
+    if (edit.decimals() > 0) format += "." + std::string(static_cast<size_t>(edit.decimals()), '0');
+  }
+  return exporting::Cell::ofNumber(edit.GetNumber(), std::move(format), edit.text());
+}
+
+// Label and value rows, without titles.
+ReportSection labelledNumbers(std::string heading,
+                              const std::vector<std::pair<std::string, const NumberEdit*>>& rows) {
+  ReportSection section{std::move(heading), {}, {}};
+  section.cells.columns = {{"", false}, {"", true}};
+  for (const auto& [label, edit] : rows)
+    section.cells.rows.push_back({exporting::Cell::ofText(label), numberCell(*edit)});
+  section.table = textTable(section.cells);
+  return section;
+}
+
+ReportSection gridSection(std::string heading, const DBGrid& grid) {
+  ReportSection section{std::move(heading), {}, exporting::gridTable(grid)};
+  section.table = textTable(section.cells);
+  return section;
+}
+
 // The cost panel's "Total do Mês (Plan.)" column and the standard cost of the day bar.
-TextTable monthTotals(Form& form) {
+ReportSection monthTotals(Form& form) {
   Button& toggle = form.component<Button>("sbtCustos");
   if (!toggle.down() && !toggle.press()) {
     // Not on view (no window): put it down as the user would and run its click.
@@ -44,10 +73,20 @@ TextTable monthTotals(Form& form) {
               {"Custo", "nedTotalMes"},
               {"Padrão", "nedPadrMens"},
               {"Saldo", "nedSaldoMes"}};
-  TextTable table{{}, {false, true}, {}};
+  std::vector<std::pair<std::string, const NumberEdit*>> values;
   for (const Row& row : rows)
-    table.rows.push_back({row.label, form.component<NumberEdit>(row.edit).text()});
-  return table;
+    values.emplace_back(row.label, &form.component<NumberEdit>(row.edit));
+  return labelledNumbers("Total do Mês (Plan.)", values);
+}
+
+void writeFile(const std::string& path, const std::string& text, bool bom) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  if (file) {
+    if (bom) file << exporting::kUtf8Bom;
+    file << text;
+    file.flush();
+  }
+  if (!file) throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace
@@ -60,20 +99,17 @@ Report readReport(Form& form, const ReportOptions& options) {
   if (fixedDate.visible() && !fixedDate.caption().empty())
     report.header.push_back(fixedDate.caption());
 
-  report.sections.push_back({"", gridTable(form.component<DBGrid>("dbgTrabCusto"))});
-  report.sections.push_back({"Total do Mês (Plan.)", monthTotals(form)});
+  report.sections.push_back(gridSection("", form.component<DBGrid>("dbgTrabCusto")));
+  report.sections.push_back(monthTotals(form));
   report.sections.push_back(
-      {"",
-       TextTable{{},
-                 {false, true},
-                 {{"Custo Padrão Perc.", form.component<NumberEdit>("nedCustoPadrao").text()}}}});
+      labelledNumbers("", {{"Custo Padrão Perc.", &form.component<NumberEdit>("nedCustoPadrao")}}));
   if (options.planReal) {
     PageControl& pages = form.component<PageControl>("pgcPadrao");
     TabSheet& planReal = form.component<TabSheet>("tshPlanReal");
     if (!pages.selectPage(planReal))
       throw std::runtime_error("The page \"" + planReal.caption() + "\" cannot be opened.");
     report.sections.push_back(
-        {planReal.caption(), gridTable(form.component<DBGrid>("dbgPlanReal"))});
+        gridSection(planReal.caption(), form.component<DBGrid>("dbgPlanReal")));
   }
   return report;
 }
@@ -98,7 +134,17 @@ int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     if (console.modal.runs() == 0) throw std::runtime_error("The screen was not shown.");
     // A silent abort has shown its reason already; the table is incomplete either way.
     if (!report || console.modal.aborted() || console.errors.errorCount() > 0) return 1;
-    out << renderReport(*report, options.format);
+    if (options.format == ReportFormat::Xlsx) {
+      writeReportXlsx(*report, options.output);
+      return 0;
+    }
+    const std::string text = renderReport(*report, options.format);
+    if (!options.output.empty()) {
+      // A CSV file is for a spreadsheet, which reads accents right only after the mark.
+      writeFile(options.output, text, options.format == ReportFormat::Csv);
+      return 0;
+    }
+    out << text;
     out.flush();
     return out ? 0 : 1;
   } catch (const std::exception& e) {

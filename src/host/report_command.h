@@ -24,10 +24,11 @@ namespace host {
 Report readReport(platform::ui::Form& form, const ReportOptions& options);
 
 // Runs the command: opens the shell session (see ShellSession), installs the headless host
-// services, enters the screen through `entry` and writes the report to `out`. The window's options
-// it was given are named on `err` as ignored; dialogs, errors and progress (with verbose) go to
-// `err` too; the embedded server's call log (with verbose) goes to std::cerr.
-// Returns the exit status: 0 when the report was printed, 1 when anything failed (the reason is
+// services, enters the screen through `entry` and writes the report to `out`, or to the
+// options' output file (always for xlsx; a csv file starts with the UTF-8 byte order mark). The
+// window's options it was given are named on `err` as ignored; dialogs, errors and progress (with
+// verbose) go to `err` too; the embedded server's call log (with verbose) goes to std::cerr.
+// Returns the exit status: 0 when the report was written, 1 when anything failed (the reason is
 // written to `err` and nothing to `out`).
 int runReport(const ReportOptions& options, std::ostream& out, std::ostream& err,
               ScreenEntry entry = {});

@@ -10,10 +10,7 @@ class DBGrid;
 
 namespace host {
 
-// Titles: the column's title, else its field's display label, else the field name. Number
-// columns (float and integer fields, or columns aligned right) are right-aligned.
-// Guarantees: the dataset's cursor does not move and no dataset event is raised. A grid without
-// an open dataset gives the titles and no rows; a column bound to no field shows empty cells.
+// The texts of exporting::gridTable (see there: titles, alignment, cursor left alone).
 TextTable gridTable(const platform::ui::DBGrid& grid);
 
 }  // namespace host

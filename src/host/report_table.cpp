@@ -2,26 +2,14 @@
 
 #include <algorithm>
 
+#include "export/csv.h"
+#include "export/xlsx.h"
+
 namespace host {
 namespace {
 
-std::string csvField(const std::string& text) {
-  if (text.find_first_of(";\"\r\n") == std::string::npos) return text;
-  std::string out = "\"";
-  for (char c : text) {
-    out += c;
-    if (c == '"') out += '"';
-  }
-  return out + "\"";
-}
-
-void csvLine(std::string& out, const std::vector<std::string>& cells, size_t width) {
-  for (size_t c = 0; c < width; ++c) {
-    if (c) out += ';';
-    if (c < cells.size()) out += csvField(cells[c]);
-  }
-  out += '\n';
-}
+using exporting::appendCsvLine;
+using exporting::csvField;
 
 size_t columnCount(const TextTable& table) {
   size_t width = table.titles.size();
@@ -73,10 +61,27 @@ std::string renderText(const TextTable& table) {
 std::string renderCsv(const TextTable& table) {
   size_t columns = columnCount(table);
   std::string out;
-  if (!table.titles.empty()) csvLine(out, table.titles, columns);
+  if (!table.titles.empty()) appendCsvLine(out, table.titles, columns);
   for (const auto& row : table.rows)
-    csvLine(out, row, columns);
+    appendCsvLine(out, row, columns);
   return out;
+}
+
+TextTable textTable(const exporting::Table& table) {
+  TextTable text;
+  const bool titles = table.hasTitles();
+  for (const exporting::Column& column : table.columns) {
+    if (titles) text.titles.push_back(column.title);
+    text.rightAligned.push_back(column.rightAligned);
+  }
+  text.rows.reserve(table.rows.size());
+  for (const auto& row : table.rows) {
+    std::vector<std::string>& cells = text.rows.emplace_back();
+    cells.reserve(row.size());
+    for (const exporting::Cell& cell : row)
+      cells.push_back(cell.text);
+  }
+  return text;
 }
 
 std::string renderReport(const Report& report, ReportFormat format) {
@@ -90,6 +95,30 @@ std::string renderReport(const Report& report, ReportFormat format) {
     out += format == ReportFormat::Csv ? renderCsv(section.table) : renderText(section.table);
   }
   return out;
+}
+
+void writeReportXlsx(const Report& report, const std::string& path) {
+  exporting::Sheet sheet;
+  sheet.name = report.header.empty() ? std::string("Relatório") : report.header.front();
+  sheet.header = report.header;
+  for (const ReportSection& section : report.sections) {
+    exporting::Section& typed = sheet.sections.emplace_back();
+    typed.heading = section.heading;
+    if (!section.cells.columns.empty()) {
+      typed.table = section.cells;
+      continue;
+    }
+    for (size_t c = 0; c < columnCount(section.table); ++c)
+      typed.table.columns.push_back(
+          {c < section.table.titles.size() ? section.table.titles[c] : "",
+           c < section.table.rightAligned.size() && section.table.rightAligned[c]});
+    for (const auto& row : section.table.rows) {
+      std::vector<exporting::Cell>& cells = typed.table.rows.emplace_back();
+      for (const std::string& text : row)
+        cells.push_back(text.empty() ? exporting::Cell{} : exporting::Cell::ofText(text));
+    }
+  }
+  exporting::writeXlsx(sheet, path);
 }
 
 }  // namespace host

@@ -23,6 +23,18 @@ void ScreenRegistry::registerScreen(const std::string& code, Opener opener) {
   openers_[k] = std::move(opener);
 }
 
+ScreenRegistry::Opener ScreenRegistry::swapScreen(const std::string& code, Opener opener) {
+  std::string k = key(code);
+  if (k.empty()) throw std::invalid_argument("A screen needs a code.");
+  Opener previous;
+  if (auto found = openers_.find(k); found != openers_.end()) {
+    previous = std::move(found->second);
+    openers_.erase(found);
+  }
+  if (opener) openers_[k] = std::move(opener);
+  return previous;
+}
+
 bool ScreenRegistry::has(const std::string& code) const {
   return openers_.count(key(code)) > 0;
 }

@@ -19,6 +19,10 @@ class ScreenRegistry {
   // REQUIRES: `code` not blank and `opener` callable, else std::invalid_argument.
   void registerScreen(const std::string& code, Opener opener);
   bool has(const std::string& code) const;
+  // Puts `opener` in the place of the opener of `code` (an empty one removes it) and returns the
+  // one it had, empty when none: a caller borrows a screen and gives it back.
+  // REQUIRES: `code` not blank, else std::invalid_argument.
+  Opener swapScreen(const std::string& code, Opener opener);
   // Codes in ascending order, upper case.
   std::vector<std::string> codes() const;
 

@@ -3,6 +3,7 @@
 #include "host/data_dir.h"
 #include "host/screen_module.h"
 #include "platform/date.h"
+#include "remote/transport.h"
 
 namespace host {
 
@@ -20,8 +21,10 @@ ShellSession::ShellSession(const SessionOptions& options, Startup startup)
     : options_(options),
       databasePath_(options.database.empty() ? demoDatabasePath().string() : options.database) {
   if (options.server) {
-    host_ = options.server->host;
+    // The scheme travels in the host text: the screen's connections read it back from there.
+    host_ = options.server->tls ? "https://" + options.server->host : options.server->host;
     port_ = options.server->port;
+    if (!options.tlsCaFile.empty()) remote::setDefaultTlsCaFile(options.tlsCaFile);
   } else {
     EmbeddedServerOptions serverOptions;
     serverOptions.databasePath = databasePath_;

@@ -92,9 +92,12 @@ ServerAddress parseServerAddress(const std::string& url) {
   std::string rest = url;
   bool schemeGiven = false;
   const size_t scheme = rest.find("://");
+  bool tls = false;
   if (scheme != std::string::npos) {
-    if (rest.substr(0, scheme) != "http")
-      throw UsageError("--server supports http:// addresses only, not '" + url + "'");
+    const std::string name = rest.substr(0, scheme);
+    if (name != "http" && name != "https")
+      throw UsageError("--server supports http:// and https:// addresses only, not '" + url + "'");
+    tls = name == "https";
     rest = rest.substr(scheme + 3);
     schemeGiven = true;
   }
@@ -104,13 +107,14 @@ ServerAddress parseServerAddress(const std::string& url) {
   if (colon == std::string::npos) {
     if (!schemeGiven) throw UsageError("--server needs host:port, not '" + url + "'");
     address.host = rest;
-    address.port = 80;
+    address.port = tls ? 443 : 80;
   } else {
     address.host = rest.substr(0, colon);
     address.port = parseWholeNumber("server port", rest.substr(colon + 1), 1, 65535);
   }
   if (address.host.empty() || address.host.find('/') != std::string::npos)
     throw UsageError("--server needs a host name, not '" + url + "'");
+  address.tls = tls;
   return address;
 }
 

@@ -59,9 +59,10 @@ double parseIsoDay(const std::string& option, const std::string& text);
 // Reads "YYYY-MM" into year and month. Errors: UsageError naming "--<option>".
 void parseIsoMonth(const std::string& option, const std::string& text, int& year, int& month);
 
-// An application server given on the command line as "http://host:port", "host:port" or
-// "http://host" (port 80); a trailing '/' is allowed. Errors: UsageError naming --server for
-// another scheme, an empty host, a path, or a port outside 1..65535.
+// An application server given on the command line as "http://host:port", "https://host:port",
+// "host:port", "http://host" (port 80) or "https://host" (port 443); a trailing '/' is allowed.
+// Errors: UsageError naming --server for another scheme, an empty host, a path, or a port outside
+// 1..65535.
 ServerAddress parseServerAddress(const std::string& url);
 
 }  // namespace platform

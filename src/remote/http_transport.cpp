@@ -4,6 +4,7 @@
 #include <signal.h>
 
 #include <charconv>
+#include <cstdio>
 #include <mutex>
 
 #include "remote/remote_error.h"
@@ -18,7 +19,17 @@ using Clock = std::chrono::steady_clock;
 // lose the call.
 constexpr auto kReuseIdleLimit = std::chrono::seconds(2);
 
-std::string failureText(httplib::Error error, const std::string& endpoint) {
+std::mutex gCaMutex;
+std::string gDefaultCaFile;
+
+std::string secondsText(std::chrono::milliseconds duration) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g s", static_cast<double>(duration.count()) / 1000.0);
+  return text;
+}
+
+std::string failureText(httplib::Error error, const std::string& endpoint,
+                        const TransportOptions& options) {
   switch (error) {
     case httplib::Error::Connection:
       return "Não foi possível conectar ao servidor de aplicação em " + endpoint +
@@ -27,8 +38,17 @@ std::string failureText(httplib::Error error, const std::string& endpoint) {
       return "Não foi possível conectar ao servidor de aplicação em " + endpoint +
              " (tempo de conexão esgotado)";
     case httplib::Error::Read:
-      return "O servidor de aplicação em " + endpoint +
-             " não respondeu (tempo esgotado ou conexão interrompida)";
+      return "O servidor de aplicação em " + endpoint + " não respondeu em " +
+             secondsText(options.readTimeout) + " (tempo esgotado ou conexão interrompida)";
+    case httplib::Error::SSLConnection:
+      return "Falha na conexão segura (TLS) com o servidor de aplicação em " + endpoint +
+             " (o servidor atende https?)";
+    case httplib::Error::SSLLoadingCerts:
+      return "Não foi possível ler os certificados confiáveis para a conexão segura com " +
+             endpoint;
+    case httplib::Error::SSLServerVerification:
+      return "O certificado do servidor de aplicação em " + endpoint +
+             " não é confiável (verifique a autoridade certificadora informada)";
     case httplib::Error::Write:
       return "Falha ao enviar a requisição ao servidor de aplicação em " + endpoint;
     default:
@@ -51,8 +71,13 @@ void ignoreBrokenPipes() {
 class HttpTransport final : public Transport {
  public:
   HttpTransport(ServerAddress address, const TransportOptions& options)
-      : address_(std::move(address)), client_(address_.host, address_.port) {
+      : address_(std::move(address)), options_(options), client_(address_.url()) {
     ignoreBrokenPipes();
+    if (address_.tls) {
+      const std::string ca = options.tlsCaFile.empty() ? defaultTlsCaFile() : options.tlsCaFile;
+      if (!ca.empty()) client_.set_ca_cert_path(ca.c_str());
+      client_.enable_server_certificate_verification(true);
+    }
     client_.set_keep_alive(true);
     // Headers and body go out in separate writes; with Nagle each call would wait on a delayed ACK.
     client_.set_tcp_nodelay(true);
@@ -73,7 +98,8 @@ class HttpTransport final : public Transport {
     lastUse_ = Clock::now();
     if (!result) {
       client_.stop();
-      throw RemoteError(RemoteError::Kind::Transport, 0, failureText(result.error(), endpoint()));
+      throw RemoteError(RemoteError::Kind::Transport, 0,
+                        failureText(result.error(), endpoint(), options_));
     }
     return HttpResponse{result->status, std::move(result->body)};
   }
@@ -82,6 +108,7 @@ class HttpTransport final : public Transport {
 
  private:
   ServerAddress address_;
+  TransportOptions options_;
   std::mutex mutex_;
   httplib::Client client_;
   Clock::time_point lastUse_{};
@@ -95,7 +122,18 @@ class HttpTransport final : public Transport {
 
 }  // namespace
 
+void setDefaultTlsCaFile(std::string path) {
+  std::lock_guard lock(gCaMutex);
+  gDefaultCaFile = std::move(path);
+}
+
+std::string defaultTlsCaFile() {
+  std::lock_guard lock(gCaMutex);
+  return gDefaultCaFile;
+}
+
 ServerAddress parseServerUrl(std::string_view hostOrUrl, int port) {
+  bool tls = false;
   std::string_view rest = hostOrUrl;
   while (!rest.empty() && rest.front() == ' ')
     rest.remove_prefix(1);
@@ -105,7 +143,8 @@ ServerAddress parseServerUrl(std::string_view hostOrUrl, int port) {
     std::string lower(rest.substr(0, scheme));
     for (char& c : lower)
       c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower != "http") badAddress(hostOrUrl, "só http é aceito");
+    if (lower != "http" && lower != "https") badAddress(hostOrUrl, "só http e https são aceitos");
+    tls = lower == "https";
     rest.remove_prefix(scheme + 3);
   }
   if (const size_t slash = rest.find('/'); slash != std::string_view::npos) {
@@ -129,6 +168,7 @@ ServerAddress parseServerUrl(std::string_view hostOrUrl, int port) {
     badAddress(hostOrUrl, "porta " + std::to_string(address.port) + " fora de 1..65535");
   }
   address.host = std::string(rest);
+  address.tls = tls;
   return address;
 }
 

@@ -13,13 +13,13 @@ namespace remote {
 using platform::ServerAddress;
 
 // Where the host's settings say the server listens: "host", "host:port", "http://host",
-// "http://host:port/" (a path after the authority is ignored); a port inside the text wins over
-// `port`. Throws RemoteError (Kind::Transport) for an empty host, a scheme other than http, or a
-// port outside 1..65535.
+// "http://host:port/", "https://host[:port]" (a path after the authority is ignored); a port
+// inside the text wins over `port`. Throws RemoteError (Kind::Transport) for an empty host, a
+// scheme other than http and https, or a port outside 1..65535.
 ServerAddress parseServerUrl(std::string_view hostOrUrl, int port);
 
-// A transport over one kept-alive HTTP connection, reopened when it was idle long enough that the
-// server may have closed it. Thread-safe: concurrent posts are serialised.
+// A transport over one kept-alive HTTP (or, for https, TLS) connection, reopened when it was idle
+// long enough that the server may have closed it. Thread-safe: concurrent posts are serialised.
 // Throws RemoteError as parseServerUrl does.
 std::unique_ptr<Transport> makeHttpTransport(const std::string& hostOrUrl, int port,
                                              const TransportOptions& options = {});

@@ -1,6 +1,9 @@
 #include "remote/net_connection.h"
 
+#include <atomic>
+#include <cstdio>
 #include <mutex>
+#include <random>
 #include <stdexcept>
 
 #include "remote/http_transport.h"
@@ -32,6 +35,19 @@ std::string percentEncoded(const std::string& text) {
     }
   }
   return out;
+}
+
+// A name for each call no other call of any process will use: a random prefix for the process,
+// then a count.
+std::string newRequestId() {
+  static const std::string prefix = [] {
+    std::random_device device;
+    char text[32];
+    std::snprintf(text, sizeof text, "%08x%08x%08x", device(), device(), device());
+    return std::string(text);
+  }();
+  static std::atomic<uint64_t> count{0};
+  return prefix + "-" + std::to_string(++count);
 }
 
 [[noreturn]] void noSession() {
@@ -138,14 +154,22 @@ platform::Variant TNetConnection::invoke(const std::string& method,
   auto session = currentSession();
   if (!session) noSession();
   const int64_t id = nextId_++;
-  const std::string body = wire::encodeRequest(id, method, params);
+  // The same request id on a resend lets the server answer a write it already committed with that
+  // write's answer instead of running it twice.
+  const std::string body = wire::encodeRequest(id, method, params, newRequestId());
   HttpResponse response;
-  try {
-    response = transport_->post(openPath_, body, {{"Authorization", session->authorization()}});
-  } catch (const RemoteError& e) {
-    // The next call reconnects, running the before-connect handler again.
-    if (e.kind() == RemoteError::Kind::Transport) close();
-    throw;
+  for (int attempt = 1;; ++attempt) {
+    try {
+      response = transport_->post(openPath_, body, {{"Authorization", session->authorization()}});
+      break;
+    } catch (const RemoteError& e) {
+      if (e.kind() != RemoteError::Kind::Transport) throw;
+      // The next exchange reconnects, running the before-connect handler again.
+      close();
+      if (attempt == 2) throw;
+    }
+    // Once more on a fresh connection: the answer, not the call, may be what was lost.
+    open();
   }
   CallAnswer answer = decodeAnswer(response.body, id, response.status, transport_->endpoint());
   if (!answer.isError) return std::move(answer.result);

@@ -81,9 +81,11 @@ class TNetConnection {
   void close();
 
   // Calls `method` of the remote object with `params` in the contract's order and returns its
-  // result. Opens the connection first when it is closed. Throws RemoteError as described at the
-  // top of this file; the connection stays open after a protocol fault and is closed after a
-  // transport failure.
+  // result. Opens the connection first when it is closed. Each call carries a request id of its
+  // own; after a transport failure the call is sent once more, with the same id, on a fresh
+  // connection (the server answers a write it already ran from its kept answer). Throws
+  // RemoteError as described at the top of this file; the connection stays open after a protocol
+  // fault and is closed after a transport failure that the resend did not mend.
   platform::Variant call(const std::string& method, const std::vector<platform::Variant>& params);
 
   // call("GetParams", branchCode) == call("GetParams", {branchCode}).

@@ -23,7 +23,16 @@ struct TransportOptions {
   // Longest wait for the answer: the month's heavier methods take a while on a large database.
   std::chrono::milliseconds readTimeout = std::chrono::seconds(120);
   std::chrono::milliseconds writeTimeout = std::chrono::seconds(30);
+  // https: the PEM file of the certificate authorities trusted for the server's certificate;
+  // empty: the process default (setDefaultTlsCaFile), else the system's. Verification is always
+  // on.
+  std::string tlsCaFile;
 };
+
+// The CA file https transports trust when their options name none (the host's --tls-ca).
+// Thread-safe.
+void setDefaultTlsCaFile(std::string path);
+std::string defaultTlsCaFile();
 
 class Transport {
  public:

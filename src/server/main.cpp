@@ -2,6 +2,7 @@
 // database (SQLite file or PostgreSQL URL), until SIGINT or SIGTERM.
 #include <unistd.h>
 
+#include <chrono>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -43,10 +44,15 @@ int main(int argc, char** argv) {
     rpc.bindAddress = options.bindAddress;
     rpc.port = options.port;
     rpc.log = server::logTo(std::cout);
+    rpc.tlsCertFile = options.tlsCertFile;
+    rpc.tlsKeyFile = options.tlsKeyFile;
+    if (options.callTimeoutSeconds > 0)
+      rpc.callTimeout = std::chrono::seconds(options.callTimeoutSeconds);
     server::RpcHttpServer http(*instance.dispatcher, *instance.authenticator, rpc);
     const int port = http.start();
     std::cout << "menucost-server: serving " << server::db::redactedLocation(options.databasePath)
-              << " on http://" << options.bindAddress << ":" << port << std::endl;
+              << " on " << (http.tls() ? "https://" : "http://") << options.bindAddress << ":"
+              << port << std::endl;
     const int signal = server::stopOnSignals(http);
     std::cout << "menucost-server: stopped"
               << (signal ? " by signal " + std::to_string(signal) : "") << std::endl;

@@ -21,6 +21,11 @@ RpcRejected reject(std::string id, int code, std::string message) {
   return RpcRejected{std::move(id), RpcFault(code, message)};
 }
 
+bool validRequestId(std::string_view text) {
+  if (text.empty() || text.size() > kMaxRequestIdLength) return false;
+  return std::all_of(text.begin(), text.end(), [](char c) { return c > 0x20 && c < 0x7f; });
+}
+
 // The whole request in one pass over the text, straight into Variants: large packets are not
 // parsed twice. Answers nullopt for anything short of a valid request, leaving the wording of the
 // fault to the slower path below.
@@ -63,6 +68,10 @@ std::optional<RpcRequest> decodeValid(std::string_view body) {
         seenMethod = true;
         request.method = std::string(reader.readString());
         if (request.method.empty()) return std::nullopt;
+      } else if (key == "requestId") {
+        if (reader.peek() != '"') return std::nullopt;
+        request.requestId = std::string(reader.readString());
+        if (!validRequestId(request.requestId)) return std::nullopt;
       } else if (key == "params") {
         if (reader.peek() != '[') return std::nullopt;
         reader.beginArray();
@@ -114,6 +123,14 @@ RpcDecoded diagnose(std::string_view body) {
   RpcRequest request;
   request.id = id;
   request.method = method->asString();
+  if (const json::Value* requestId = root.find("requestId")) {
+    if (!requestId->isString() || !validRequestId(requestId->asString())) {
+      return reject(id, kInvalidRequest,
+                    "Requisição inválida: \"requestId\" deve ser um texto de 1 a " +
+                        std::to_string(kMaxRequestIdLength) + " caracteres visíveis");
+    }
+    request.requestId = requestId->asString();
+  }
   if (const json::Value* params = root.find("params")) {
     if (params->isObject()) {
       return reject(id, kInvalidParams,
@@ -144,9 +161,14 @@ RpcDecoded decodeRequest(std::string_view body) {
 }
 
 std::string encodeRequest(std::string_view id, std::string_view method,
-                          const std::vector<platform::Variant>& params) {
+                          const std::vector<platform::Variant>& params,
+                          std::string_view requestId) {
   std::string out = R"({"jsonrpc":"2.0","id":)";
   out += id;
+  if (!requestId.empty()) {
+    out += R"(,"requestId":)";
+    json::writeString(out, requestId);
+  }
   out += R"(,"method":)";
   json::writeString(out, method);
   out += R"(,"params":[)";
@@ -159,8 +181,9 @@ std::string encodeRequest(std::string_view id, std::string_view method,
 }
 
 std::string encodeRequest(int64_t id, std::string_view method,
-                          const std::vector<platform::Variant>& params) {
-  return encodeRequest(std::to_string(id), method, params);
+                          const std::vector<platform::Variant>& params,
+                          std::string_view requestId) {
+  return encodeRequest(std::to_string(id), method, params, requestId);
 }
 
 std::string encodeResult(std::string_view id, const platform::Variant& result) {

@@ -1,7 +1,9 @@
 // The JSON-RPC 2.0 envelope both ends of the wire write and read, and its error codes.
 //
 // Request: {"jsonrpc":"2.0","id":1,"method":"GetProduto","params":[...]}, each param a Variant in
-// its JSON form. Answer: {"jsonrpc":"2.0","id":1,"result":<Variant JSON>} or
+// its JSON form, optionally with "requestId":"<text>": the client's name for the operation, kept
+// across a resend so the server can answer a retried write without running it twice. Answer:
+// {"jsonrpc":"2.0","id":1,"result":<Variant JSON>} or
 // {"jsonrpc":"2.0","id":1,"error":{"code":-32602,"message":"..."}}. Endpoints outside the envelope
 // (login, session) answer their faults as a plain {"error":{"code","message"}} object.
 //
@@ -30,7 +32,12 @@ enum ErrorCode : int {
   kInternalError = -32603,
   kNotAuthenticated = -32001,  // missing, unknown or expired session token
   kRequestTooLarge = -32002,
+  kServerBusy = -32003,    // every worker busy and the waiting line full: try again shortly
+  kCallTimedOut = -32004,  // the call ran past the server's deadline
 };
+
+// The longest request id accepted: ids are the client's random names, not data.
+inline constexpr size_t kMaxRequestIdLength = 64;
 
 // A protocol fault: the call could not be made at all. A server's own refusal (a contract error)
 // is not a fault: it is an ordinary text result.
@@ -49,6 +56,7 @@ struct RpcRequest {
   std::string id = "null";  // the request's id as JSON text: 7, "abc" (quoted), null
   std::string method;       // never empty
   std::vector<platform::Variant> params;
+  std::string requestId;  // empty when the request carries none
 };
 
 // A request that cannot be run. `id` is the request's id when it could be read, else "null".
@@ -64,19 +72,22 @@ using RpcDecoded = std::variant<RpcRequest, RpcRejected>;
 // Guarantees: an RpcRejected with
 //   kParseError      for text that is not strict JSON (a repeated key included);
 //   kInvalidRequest  for a body that is not an object, "jsonrpc" other than "2.0", an "id" that is
-//                    not text, number or null, a missing or empty "method", or "params" that is
-//                    neither array nor object;
+//                    not text, number or null, a missing or empty "method", "params" that is
+//                    neither array nor object, or a "requestId" that is not a text of 1 to
+//                    kMaxRequestIdLength printable ASCII characters;
 //   kInvalidParams   for "params" given by name (an object) or an element that is not a valid
 //                    Variant (bad date, bad packet, plain object).
 // A missing "params" means no arguments.
 RpcDecoded decodeRequest(std::string_view body);
 
-// Writes a request; the inverse of decodeRequest. REQUIRES: `id` is JSON text. Throws what
-// Variant::toJson throws.
+// Writes a request; the inverse of decodeRequest. REQUIRES: `id` is JSON text; `requestId` empty
+// (none written) or valid as above. Throws what Variant::toJson throws.
 std::string encodeRequest(std::string_view id, std::string_view method,
-                          const std::vector<platform::Variant>& params);
+                          const std::vector<platform::Variant>& params,
+                          std::string_view requestId = {});
 std::string encodeRequest(int64_t id, std::string_view method,
-                          const std::vector<platform::Variant>& params);
+                          const std::vector<platform::Variant>& params,
+                          std::string_view requestId = {});
 
 // ---- Answers (the server writes, the client reads) ----
 

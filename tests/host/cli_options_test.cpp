@@ -74,6 +74,31 @@ TEST(ReportOptions, DefaultsAndEveryOption) {
   EXPECT_TRUE(parseReportOptions({"--month", "x", "--help"}).help);
 }
 
+TEST(ReportOptions, FormatsAndTheirOutput) {
+  const std::vector<std::string> month = {"--branch", "1", "--service", "1", "--month", "2026-03"};
+  const struct {
+    std::vector<std::string> extra;
+    ReportFormat format;
+    const char* output;
+  } cases[] = {
+      {{}, ReportFormat::Text, ""},
+      {{"--format", "csv", "--output", "m.csv"}, ReportFormat::Csv, "m.csv"},
+      {{"--format", "xlsx", "--output", "m.xlsx"}, ReportFormat::Xlsx, "m.xlsx"},
+      {{"--output", "m.txt"}, ReportFormat::Text, "m.txt"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args = month;
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    const ReportOptions options = parseReportOptions(args, 46000);
+    EXPECT_EQ(options.format, c.format) << c.output;
+    EXPECT_EQ(options.output, c.output);
+  }
+  // The window's print mode is the window's alone.
+  std::vector<std::string> args = month;
+  args.insert(args.end(), {"--print-pdf", "m.pdf"});
+  EXPECT_EQ(parseReportOptions(args, 46000).ignored, std::vector<std::string>{"--print-pdf"});
+}
+
 TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
   struct Case {
     Args args;
@@ -92,6 +117,8 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
       {with({"--calc-mode", "-1"}), "--calc-mode needs a whole number"},
       {with({"--plan-real=yes"}), "--plan-real takes no value"},
       {with({"--format", "html"}), "--format needs text or csv"},
+      {with({"--format", "xlsx"}), "--format xlsx needs --output FILE"},
+      {with({"--output"}), "--output needs a value"},
       {with({"--fixed-cost-date", "2026-02-30"}), "YYYY-MM-DD"},
       {with({"--fixed-cost-date", "01/03/2026"}), "YYYY-MM-DD"},
       {{"--branch", "1", "--service", "1", "--month", "2026-13"}, "--month needs a month"},
@@ -100,7 +127,11 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
       {with({"--server", "http://h:8080"}), "--server needs --operator and --password"},
       {with({"--server", "http://h:8080", "--operator", "ANA"}), "--operator and --password"},
       {with({"--password", "x"}), "--password needs --operator"},
-      {with({"--server", "https://h:443", "--operator", "A", "--password", "p"}), "http://"},
+      {with({"--server", "ftp://h:21", "--operator", "A", "--password", "p"}), "https://"},
+      {with(
+           {"--server", "http://h:80", "--operator", "A", "--password", "p", "--tls-ca", "ca.pem"}),
+       "--tls-ca needs an https --server"},
+      {with({"--tls-ca", "ca.pem"}), "--tls-ca needs an https --server"},
       {with({"--server", "h:0", "--operator", "A", "--password", "p"}), "server port"},
       {with({"--server", "h", "--operator", "A", "--password", "p"}), "host:port"},
       {with({"--db", ""}), "--db needs a value"},
@@ -113,6 +144,16 @@ TEST(ReportOptions, BadCommandLinesAreRefusedWithTheReason) {
       EXPECT_THAT(e.what(), HasSubstr(c.message)) << ::testing::PrintToString(c.args);
     }
   }
+}
+
+TEST(ReportOptions, AnHttpsServerTakesItsCaFile) {
+  const ReportOptions o = parseReportOptions({"--branch", "0001", "--service", "00001", "--month",
+                                              "2026-03", "--server", "https://h", "--operator", "A",
+                                              "--password", "p", "--tls-ca", "/etc/ca.pem"});
+  ASSERT_TRUE(o.server);
+  EXPECT_EQ(*o.server, (ServerAddress{"h", 443, true}));
+  EXPECT_EQ(o.server->url(), "https://h:443");
+  EXPECT_EQ(o.tlsCaFile, "/etc/ca.pem");
 }
 
 TEST(ReportOptions, TheWindowsOptionsAreAcceptedAndNamedAsIgnored) {
@@ -172,7 +213,7 @@ TEST(ShellOptions, OneDefinitionServesTheWindowAndTheReport) {
 
   // Both usage texts list every session option with the same words.
   const std::string windowText = windowUsage(), reportText = reportUsage();
-  for (const char* line : {"  --server URL             application server (http://host:port)",
+  for (const char* line : {"  --server URL             application server (http[s]://host:port)",
                            "  --cost-branch B          branch whose costs are used (default: none)",
                            "  --fixed-cost-date DATE   take every cost at DATE (YYYY-MM-DD)\n",
                            "  --help                   this text\n"}) {

@@ -10,6 +10,9 @@
 #include "host/operator_session.h"
 #include "host/temp_database.h"
 #include "platform/date.h"
+#include "platform/format.h"
+#include "support/csv_reader.h"
+#include "support/xlsx_reader.h"
 
 namespace host {
 namespace {
@@ -157,6 +160,78 @@ TEST_F(ReportCommandTest, AScreenThatFailsOrNeverShowsIsAFailure) {
     EXPECT_EQ(runReport(serverOptions(), out, err, c.entry), 1) << c.name;
     EXPECT_EQ(out.str(), "") << c.name;
     EXPECT_THAT(err.str(), HasSubstr(c.message)) << c.name;
+  }
+}
+
+// The workbook holds what the csv format prints, cell for cell: texts as texts, the grid's and the
+// panel's numbers as numbers with the decimals shown, dates as dates.
+TEST_F(ReportCommandTest, AWorkbookHoldsTheCsvTableTyped) {
+  std::ostringstream csv, out, err;
+  ASSERT_EQ(runReport(serverOptions({"--format", "csv", "--plan-real"}), csv, err), 0) << err.str();
+  const std::string path = scratch->path() + ".report.xlsx";
+  ASSERT_EQ(
+      runReport(serverOptions({"--format", "xlsx", "--output", path, "--plan-real"}), out, err), 0)
+      << err.str();
+  EXPECT_EQ(out.str(), "");
+  const testing_support::XlsxSheet sheet = testing_support::readXlsx(path);
+  const auto lines = testing_support::parseCsv(csv.str());
+  int numbers = 0, dates = 0;
+  size_t cells = 0;
+  for (size_t r = 0; r < lines.size(); ++r) {
+    for (size_t c = 0; c < lines[r].size(); ++c) {
+      const std::string& shown = lines[r][c];
+      const auto* cell = sheet.at(static_cast<int>(r), static_cast<int>(c));
+      SCOPED_TRACE("row " + std::to_string(r) + " column " + std::to_string(c) + ": " + shown);
+      if (shown.empty()) {
+        EXPECT_EQ(cell, nullptr);
+        continue;
+      }
+      ++cells;
+      ASSERT_NE(cell, nullptr);
+      if (cell->type == "s") {
+        EXPECT_EQ(cell->value, shown);
+      } else if (cell->format == "dd/mm/yyyy") {
+        ++dates;
+        EXPECT_EQ(platform::shortDate(std::stod(cell->value)), shown.substr(0, 10));
+      } else {
+        ++numbers;
+        ASSERT_EQ(cell->type, "");
+        const size_t point = shown.find(',');
+        const int decimals = point == std::string::npos ? 0 : int(shown.size() - point - 1);
+        EXPECT_EQ(platform::formatFloat(decimals ? "#,##0." + std::string(size_t(decimals), '0')
+                                                 : std::string("#,##0"),
+                                        std::stod(cell->value)),
+                  shown);
+      }
+    }
+  }
+  EXPECT_EQ(sheet.cells.size(), cells);
+  EXPECT_GT(numbers, 0);
+  EXPECT_GT(dates, 0);
+}
+
+TEST_F(ReportCommandTest, TextAndCsvGoToTheOutputFile) {
+  for (const char* format : {"text", "csv"}) {
+    std::ostringstream printed, out, err;
+    ASSERT_EQ(runReport(serverOptions({"--format", format}), printed, err), 0) << err.str();
+    const std::string path = scratch->path() + ".report." + format;
+    ASSERT_EQ(runReport(serverOptions({"--format", format, "--output", path}), out, err), 0)
+        << err.str();
+    EXPECT_EQ(out.str(), "");
+    // A csv file opens in a spreadsheet: it starts with the UTF-8 byte order mark.
+    const std::string bom = std::string(format) == "csv" ? "\xEF\xBB\xBF" : "";
+    EXPECT_EQ(readFile(path), bom + printed.str()) << format;
+  }
+}
+
+TEST_F(ReportCommandTest, AnOutputThatCannotBeWrittenFails) {
+  for (const char* format : {"csv", "xlsx"}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(
+        runReport(serverOptions({"--format", format, "--output", "/nonexistent-dir/r"}), out, err),
+        1)
+        << format;
+    EXPECT_THAT(err.str(), HasSubstr("/nonexistent-dir/r")) << format;
   }
 }
 

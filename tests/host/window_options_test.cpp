@@ -96,6 +96,10 @@ TEST(WindowOptions, BadCommandLinesAreRefusedWithAReason) {
       {{"--colour"}, "unknown option '--colour'"},
       {{"report"}, "unexpected argument 'report'"},
       {{"--panel=yes", "--screenshot", "a.png"}, "--panel takes no value"},
+      {{"--print-pdf", "m.pdf", "--screenshot", "a.png"},
+       "--print-pdf and --screenshot cannot be used together"},
+      {{"--print-pdf"}, "--print-pdf needs a value"},
+      {{"--output", "r.xlsx"}, "--output applies to menucost report only"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);

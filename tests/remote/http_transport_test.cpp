@@ -27,11 +27,17 @@ TEST(ServerAddress, ReadsHostUrlAndPort) {
       {"http://servidor", 8211, "servidor", 8211},
       {"HTTP://servidor:8300/", 8211, "servidor", 8300},
       {"http://servidor:8300/app/rpc", 0, "servidor", 8300},
+      {"https://servidor", 443, "servidor", 443},
+      {"HTTPS://servidor:8443/", 0, "servidor", 8443},
   };
   for (const Case& c : cases) {
     const ServerAddress address = parseServerUrl(c.text, c.port);
     EXPECT_EQ(address.host, c.host) << c.text;
     EXPECT_EQ(address.port, c.expectedPort) << c.text;
+    const std::string text = c.text;
+    EXPECT_EQ(address.tls,
+              text.find("ttps") != std::string::npos || text.find("TTPS") != std::string::npos)
+        << c.text;
   }
   EXPECT_EQ(parseServerUrl("h", 1).text(), "h:1");
 }
@@ -48,7 +54,7 @@ TEST(ServerAddress, RefusesWhatItCannotReach) {
                         {"servidor", 70000},
                         {"servidor:abc", 8211},
                         {"servidor:", 8211},
-                        {"https://servidor", 443},
+                        {"httpx://servidor", 443},
                         {"ftp://servidor", 21},
                         {"servidor:-1", 8211}};
   for (const Case& c : cases) {

@@ -9,6 +9,7 @@
 #include <future>
 #include <map>
 
+#include "platform/json.h"
 #include "remote/http_transport.h"
 #include "rpc/loopback_server.h"
 
@@ -281,10 +282,12 @@ class ScriptedTransport : public Transport {
   // An empty body with status 0 stands for a transport failure.
   std::deque<HttpResponse> answers;
   std::vector<Sent> sent;
+  std::vector<std::string>* everyBody = nullptr;  // what every transport of the test sent
 
   HttpResponse post(const std::string& path, const std::string& body,
                     const HttpHeaders& headers) override {
     sent.push_back({path, body, headers});
+    if (everyBody != nullptr) everyBody->push_back(body);
     if (answers.empty()) throw std::logic_error("script ran out");
     HttpResponse next = answers.front();
     answers.pop_front();
@@ -293,6 +296,20 @@ class ScriptedTransport : public Transport {
   }
   std::string endpoint() const override { return "roteiro:1"; }
 };
+
+std::string requestIdOf(const std::string& body) {
+  const platform::json::Value root = platform::json::parse(body);
+  const platform::json::Value* id = root.find("requestId");
+  return id != nullptr && id->isString() ? id->asString() : "";
+}
+
+std::string withoutRequestId(const std::string& body) {
+  const std::string id = requestIdOf(body);
+  std::string out = body;
+  const std::string member = R"(,"requestId":")" + id + "\"";
+  if (const size_t at = out.find(member); at != std::string::npos) out.erase(at, member.size());
+  return out;
+}
 
 class ScriptedConnectionTest : public ::testing::Test {
  protected:
@@ -307,7 +324,9 @@ class ScriptedConnectionTest : public ::testing::Test {
           made_.push_back(host + ":" + std::to_string(port));
           auto transport = std::make_unique<ScriptedTransport>();
           transport->answers = script_;
-          script_.clear();
+          script_ = std::move(nextScript_);
+          nextScript_.clear();
+          transport->everyBody = &everyBody_;
           last_ = transport.get();
           return transport;
         });
@@ -317,6 +336,8 @@ class ScriptedConnectionTest : public ::testing::Test {
 
   TNetConnection connection_{"Rcx00500.rdmAnaCustRevRec"};
   std::deque<HttpResponse> script_;
+  std::deque<HttpResponse> nextScript_;  // the script of the transport made after script_'s
+  std::vector<std::string> everyBody_;
   std::vector<std::string> made_;
   ScriptedTransport* last_ = nullptr;
   int opens_ = 0;
@@ -330,9 +351,14 @@ TEST_F(ScriptedConnectionTest, SendsOneJsonRpcRequestPerCallWithTheToken) {
   ASSERT_EQ(last_->sent.size(), 3u);
   EXPECT_EQ(last_->sent[0].path, "/session");
   EXPECT_EQ(last_->sent[1].path, "/rpc/Rcx00500.rdmAnaCustRevRec");
-  EXPECT_EQ(last_->sent[1].body,
+  // Each call names itself with a request id of its own.
+  const std::string first = requestIdOf(last_->sent[1].body);
+  const std::string second = requestIdOf(last_->sent[2].body);
+  EXPECT_FALSE(first.empty());
+  EXPECT_NE(first, second);
+  EXPECT_EQ(withoutRequestId(last_->sent[1].body),
             R"({"jsonrpc":"2.0","id":1,"method":"GetParams","params":["0001"]})");
-  EXPECT_EQ(last_->sent[2].body,
+  EXPECT_EQ(withoutRequestId(last_->sent[2].body),
             R"({"jsonrpc":"2.0","id":2,"method":"GetParamGeral","params":[]})");
   for (const auto& sent : last_->sent) {
     EXPECT_EQ(sent.headers, (HttpHeaders{{"Authorization", "Bearer tok"}}));
@@ -341,14 +367,27 @@ TEST_F(ScriptedConnectionTest, SendsOneJsonRpcRequestPerCallWithTheToken) {
 }
 
 TEST_F(ScriptedConnectionTest, ATransportFailureClosesSoTheNextCallReconnects) {
+  // Failing twice: the call and its one resend.
   script_ = {ok("{}"), HttpResponse{0, ""}};
+  nextScript_ = {ok("{}"), HttpResponse{0, ""}};
   EXPECT_EQ(raised([&] { connection_.call("GetParams"); }).what(), std::string("cabo cortado"));
   EXPECT_FALSE(connection_.Connected());
   script_ = {ok("{}"), ok(R"({"jsonrpc":"2.0","id":2,"result":null})")};
   EXPECT_EQ(connection_.call("GetParams"), Variant::null());
   EXPECT_TRUE(connection_.Connected());
-  // The handler ran again and its new address was used.
+  // The handler ran again before each connection and its new address was used.
+  EXPECT_EQ(made_, (std::vector<std::string>{"roteiro:1", "roteiro:2", "roteiro:3"}));
+}
+
+TEST_F(ScriptedConnectionTest, ACallWhoseAnswerWasLostIsResentOnceWithItsRequestId) {
+  script_ = {ok("{}"), HttpResponse{0, ""}};
+  nextScript_ = {ok("{}"), ok(R"({"jsonrpc":"2.0","id":1,"result":"gravado"})")};
+  EXPECT_EQ(connection_.call("GravaReceita", "pacote"), Variant("gravado"));
   EXPECT_EQ(made_, (std::vector<std::string>{"roteiro:1", "roteiro:2"}));
+  // /session, the call, /session on the fresh connection, the same call again.
+  ASSERT_EQ(everyBody_.size(), 4u);
+  EXPECT_EQ(everyBody_[3], everyBody_[1]);
+  EXPECT_FALSE(requestIdOf(everyBody_[3]).empty());
 }
 
 TEST_F(ScriptedConnectionTest, AnUnreadableAnswerIsAProtocolErrorAndKeepsTheConnection) {

@@ -29,6 +29,7 @@ inline constexpr const char* kEchoObject = "Test.rdmEcho";
 //   Convert(x)       -> x.toInt() (a ConversionError for text that is not a number)
 //   Pair(a, b)       -> a + b as double; RpcFault kInvalidParams unless exactly two params
 //   Slow(ms)         -> sleeps ms milliseconds, then answers "done"
+//   Append(x)        -> a write: appends x to `appended`, answers how many it holds
 // Any other method or object: RpcFault kMethodNotFound.
 class FakeDispatcher : public server::Dispatcher {
  public:
@@ -53,6 +54,11 @@ class FakeDispatcher : public server::Dispatcher {
       }
       return platform::Variant(params[0].toDouble() + params[1].toDouble());
     }
+    if (method == "Append") {
+      std::lock_guard lock(appendedMutex);
+      appended.push_back(params.at(0));
+      return platform::Variant(static_cast<int32_t>(appended.size()));
+    }
     if (method == "Slow") {
       std::this_thread::sleep_for(std::chrono::milliseconds(params.at(0).toInt()));
       ++slowFinished;
@@ -61,6 +67,12 @@ class FakeDispatcher : public server::Dispatcher {
     throw server::RpcFault(server::kMethodNotFound, "Método desconhecido: " + std::string(method));
   }
 
+  bool writes(std::string_view object, std::string_view method) const override {
+    return object == kEchoObject && method == "Append";
+  }
+
+  std::mutex appendedMutex;
+  std::vector<platform::Variant> appended;
   std::atomic<int> calls{0};
   std::atomic<int> inFlight{0};
   std::atomic<int> maxInFlight{0};

@@ -85,7 +85,18 @@ INSTANTIATE_TEST_SUITE_P(
         RejectCase{
             "RowOfWrongWidth",
             R"({"jsonrpc":"2.0","id":6,"method":"Echo","params":[{"$packet":{"fields":[{"name":"A","type":"integer"}],"rows":[[1,2]]}}]})",
-            kInvalidParams, "6"}),
+            kInvalidParams, "6"},
+        RejectCase{"NumericRequestId", R"({"jsonrpc":"2.0","id":7,"requestId":12,"method":"Echo"})",
+                   kInvalidRequest, "7"},
+        RejectCase{"EmptyRequestId", R"({"jsonrpc":"2.0","id":7,"requestId":"","method":"Echo"})",
+                   kInvalidRequest, "7"},
+        RejectCase{"RequestIdWithControls",
+                   R"({"jsonrpc":"2.0","id":7,"requestId":"a\nb","method":"Echo"})",
+                   kInvalidRequest, "7"},
+        RejectCase{"LongRequestId",
+                   R"({"jsonrpc":"2.0","id":7,"requestId":")" + std::string(65, 'a') +
+                       R"(","method":"Echo"})",
+                   kInvalidRequest, "7"}),
     [](const auto& p) { return std::string(p.param.name); });
 
 Variant samplePacket() {
@@ -169,6 +180,19 @@ TEST(DecodeRequest, ReadsTheClientsNumericId) {
   EXPECT_EQ(request.id, "41");
   EXPECT_EQ(request.method, "GravaReceita");
   EXPECT_EQ(request.params, params);
+}
+
+TEST(DecodeRequest, CarriesTheRequestIdOutsideTheParams) {
+  const std::vector<Variant> params = everyKind();
+  const std::string longest(kMaxRequestIdLength, 'z');
+  for (const std::string& requestId : {std::string("c0ffee-1"), longest, std::string()}) {
+    RpcDecoded decoded =
+        decodeRequest(encodeRequest(int64_t{8}, "GravaReceita", params, requestId));
+    ASSERT_TRUE(std::holds_alternative<RpcRequest>(decoded)) << requestId;
+    const auto& request = std::get<RpcRequest>(decoded);
+    EXPECT_EQ(request.requestId, requestId);
+    EXPECT_EQ(request.params, params);
+  }
 }
 
 TEST(EncodeAnswer, AnswersAreJsonWithTheRequestId) {

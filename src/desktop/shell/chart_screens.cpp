@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "desktop/qt_text.h"
+#include "export/csv.h"
 #include "platform/date.h"
 #include "platform/field.h"
 
@@ -123,36 +124,40 @@ void saveWithDialog(QWidget& view, const QString& suggestedName) {
 
 }  // namespace
 
-QString chartCsv(platform::ClientDataSet& dataSet) {
-  if (!dataSet.active()) return {};
+exporting::Table chartTable(platform::ClientDataSet& dataSet) {
+  exporting::Table table;
+  if (!dataSet.active()) return table;
   platform::Field* day = dataSet.findField("DTCARDAPIO");
   const std::vector<platform::Field*> fields = valueFields(dataSet, day);
-  QLocale plain = brazil();
-  plain.setNumberOptions(QLocale::OmitGroupSeparator);
-  QStringList header{QStringLiteral("Dia")};
+  table.columns.push_back({"Dia", false});
   for (platform::Field* field : fields)
-    header << seriesName(*field);
-  QString csv = header.join(QLatin1Char(';')) + QLatin1Char('\n');
+    table.columns.push_back({utf8(seriesName(*field)), true});
   for (int row = 1; row <= dataSet.displayRowCount(); ++row) {
     dataSet.withDisplayRow(row, [&] {
-      QStringList cells;
-      cells << (day != nullptr ? dateOf(*day).toString(QStringLiteral("dd/MM/yyyy")) : QString());
+      std::vector<exporting::Cell>& cells = table.rows.emplace_back();
+      cells.push_back(day != nullptr
+                          ? exporting::Cell::ofDate(day->asDateTime(), day->displayText())
+                          : exporting::Cell{});
+      // Values as stored, in the general form: the chart shows them unrounded.
       for (platform::Field* field : fields)
-        cells << plain.toString(field->asFloat(), 'f', QLocale::FloatingPointShortest);
-      csv += cells.join(QLatin1Char(';')) + QLatin1Char('\n');
+        cells.push_back(exporting::Cell::ofNumber(field->asFloat(), {}, field->displayText()));
     });
   }
-  return csv;
+  return table;
+}
+
+QString chartCsv(platform::ClientDataSet& dataSet) {
+  if (!dataSet.active()) return {};
+  return qs(exporting::tableCsv(chartTable(dataSet)));
 }
 
 bool saveChartPng(QWidget& view, const QString& path) {
   return view.grab().save(path, "PNG");
 }
 
-QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& dataSet,
-                         QWidget* parent, const std::string& chartTitle) {
+QChart* makeChart(platform::ClientDataSet& dataSet, const QString& title) {
   auto* chart = new QChart;
-  chart->setTitle(qs(chartTitle.empty() ? title : chartTitle));
+  chart->setTitle(title);
   chart->setLocale(brazil());
   chart->setLocalizeNumbers(true);
   chart->legend()->setAlignment(Qt::AlignBottom);
@@ -189,13 +194,6 @@ QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& data
       chart->addSeries(series);
       series->attachAxis(axisX);
       series->attachAxis(axisY);
-      QObject::connect(series, &QLineSeries::hovered, series,
-                       [series](const QPointF& point, bool entered) {
-                         if (entered)
-                           QToolTip::showText(QCursor::pos(), pointText(*series, point));
-                         else
-                           QToolTip::hideText();
-                       });
     }
   }
   if (!first.isValid()) first = last = QDate::currentDate();
@@ -210,6 +208,22 @@ QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& data
     axisY->setRange(std::min(low, 0.0), high * 1.05 + 0.01);
     // Round steps (5, 10, 250...) read at a glance; the exact values are on hover.
     axisY->applyNiceNumbers();
+  }
+  return chart;
+}
+
+QDialog* makeChartWindow(const std::string& title, platform::ClientDataSet& dataSet,
+                         QWidget* parent, const std::string& chartTitle) {
+  QChart* chart = makeChart(dataSet, qs(chartTitle.empty() ? title : chartTitle));
+  for (QAbstractSeries* line : chart->series()) {
+    auto* series = static_cast<QLineSeries*>(line);
+    QObject::connect(series, &QLineSeries::hovered, series,
+                     [series](const QPointF& point, bool entered) {
+                       if (entered)
+                         QToolTip::showText(QCursor::pos(), pointText(*series, point));
+                       else
+                         QToolTip::hideText();
+                     });
   }
 
   auto* dialog = new QDialog(parent != nullptr ? parent : QApplication::activeWindow());

@@ -8,19 +8,26 @@
 #include <QString>
 #include <string>
 
+#include "export/table.h"
 #include "platform/client_dataset.h"
 
+class QChart;
 class QWidget;
 
 namespace desktop {
 
-// The rows of `dataSet` as CSV: a header of the line names, then one line per row with the day
-// as dd/MM/yyyy and the values as stored, ';' separated with decimal comma and no thousands
-// separator (what a spreadsheet in pt-BR reads as numbers). Does not move the cursor.
+// The rows of `dataSet` as a table: "Dia" and the line names, then per row the day and the
+// values as stored (general number form). Does not move the cursor.
+exporting::Table chartTable(platform::ClientDataSet& dataSet);
+// chartTable as CSV (export/csv.h): the day as dd/mm/yyyy, the values with decimal comma and
+// no thousands separator (what a spreadsheet in pt-BR reads as numbers).
 QString chartCsv(platform::ClientDataSet& dataSet);
 
 // Writes what `view` shows to `path` as PNG. Returns false when the file cannot be written.
 bool saveChartPng(QWidget& view, const QString& path);
+
+// The chart of makeChartWindow, headed `title`, without a window; the caller owns it.
+QChart* makeChart(platform::ClientDataSet& dataSet, const QString& title);
 
 // A chart of the rows of `dataSet`: the day of DTCARDAPIO along the bottom ("dd"), one line per
 // visible number field, named by its label. `chartTitle` heads the chart (the window title when

@@ -12,9 +12,12 @@
 #include <vector>
 
 #include "desktop/busy_animation.h"
+#include "desktop/file_dialogs.h"
 #include "desktop/form_window.h"
+#include "desktop/grid_export.h"
 #include "desktop/off_thread_call.h"
 #include "desktop/qt_host.h"
+#include "desktop/shell/month_print.h"
 #include "desktop/shell/screenshot.h"
 #include "desktop/shell/sibling_screens.h"
 #include "desktop/user_event.h"
@@ -56,6 +59,9 @@ std::unique_ptr<host::EmbeddedServer> startEmbeddedServer(
 
 int run(const host::WindowOptions& options) {
   const bool screenshot = !options.screenshot.empty();
+  const bool printPdf = !options.printPdf.empty();
+  // Both modes run off screen and end by themselves.
+  const bool headless = screenshot || printPdf;
   // The screenshot mode must never wait for a user: its dialogs answer at once and print.
   host::ConsoleDialogs consoleDialogs(std::cerr);
   host::ConsoleErrorDisplay consoleErrors(std::cerr);
@@ -64,15 +70,27 @@ int run(const host::WindowOptions& options) {
     startup.startServer = startEmbeddedServer;
     host::ShellSession session(options, std::move(startup));
     desktop::registerSiblingScreens(session.screens());
-    desktop::QtHost qtHost(session.shell(), session.queries(),
-                           screenshot ? &consoleDialogs : nullptr,
-                           screenshot ? &consoleErrors : nullptr);
+    desktop::QtHost qtHost(session.shell(), session.queries(), headless ? &consoleDialogs : nullptr,
+                           headless ? &consoleErrors : nullptr);
+    desktop::QtFileDialogs fileDialogs;
+    desktop::GridExportActions gridExport(fileDialogs);
+    desktop::MonthPrintActions monthPrint(fileDialogs, session.screens());
+    desktop::ScopedWidgetActions exportOffered(gridExport);
+    desktop::ScopedWidgetActions printOffered(monthPrint);
 
     std::string shotFailure = "the screen did not open";
-    if (screenshot) {
+    if (headless) {
       qtHost.modal.onShown = [&](desktop::FormWindow& window) {
-        shotFailure = desktop::takeScreenshot(window, options.page, options.panel,
-                                              QString::fromStdString(options.screenshot));
+        if (screenshot) {
+          shotFailure = desktop::takeScreenshot(window, options.page, options.panel,
+                                                QString::fromStdString(options.screenshot));
+        } else {
+          const auto printed = desktop::runUserEvent([&] {
+            desktop::saveMonthPdf(window, session.screens(),
+                                  QString::fromStdString(options.printPdf));
+          });
+          shotFailure = printed.completed() ? std::string() : "the month was not printed";
+        }
         platform::ui::Form& form = window.form();
         desktop::runUserEvent([&form] { form.close(); });
         // A screen that refuses to close still ends the mode.
@@ -80,11 +98,12 @@ int run(const host::WindowOptions& options) {
       };
     }
     session.enterScreen();
-    if (screenshot) {
+    if (headless) {
       if (consoleErrors.errorCount() > 0 && shotFailure.empty())
         shotFailure = "the screen reported an error";
       if (!shotFailure.empty()) {
-        std::cerr << kProgram << ": screenshot: " << shotFailure << std::endl;
+        std::cerr << kProgram << (screenshot ? ": screenshot: " : ": print: ") << shotFailure
+                  << std::endl;
         return 1;
       }
     }
@@ -94,7 +113,7 @@ int run(const host::WindowOptions& options) {
     return 1;
   } catch (const std::exception& error) {
     std::cerr << kProgram << ": " << error.what() << std::endl;
-    if (!screenshot) desktop::showFailure(error.what());
+    if (!headless) desktop::showFailure(error.what());
     return 1;
   }
 }
@@ -132,7 +151,7 @@ int main(int argc, char** argv) {
     std::cout << host::windowUsage();
     return 0;
   }
-  if (!options.screenshot.empty()) {
+  if (!options.screenshot.empty() || !options.printPdf.empty()) {
     // An offscreen platform given with its own display (offscreen:configfile=...) is kept.
     if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QStringLiteral("offscreen")))
       qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -58,6 +58,9 @@ ServerCommandOptions parseServerOptions(const std::vector<std::string>& args) {
                                              {"demo-date"},
                                              {"port"},
                                              {"bind"},
+                                             {"tls-cert"},
+                                             {"tls-key"},
+                                             {"call-timeout"},
                                              {"demo", platform::OptionRule::Flag},
                                              {"help", platform::OptionRule::Flag}};
   rules.insert(rules.end(), kAdminRules.begin(), kAdminRules.end());
@@ -80,13 +83,20 @@ ServerCommandOptions parseServerOptions(const std::vector<std::string>& args) {
   if (const std::string* v = seen.find("port"))
     options.port = platform::parseWholeNumber("port", *v, 0, 65535);
   if (const std::string* v = seen.find("bind")) options.bindAddress = *v;
+  if (const std::string* v = seen.find("tls-cert")) options.tlsCertFile = *v;
+  if (const std::string* v = seen.find("tls-key")) options.tlsKeyFile = *v;
+  if (options.tlsCertFile.empty() != options.tlsKeyFile.empty())
+    throw UsageError("--tls-cert and --tls-key go together");
+  if (const std::string* v = seen.find("call-timeout"))
+    options.callTimeoutSeconds = platform::parseWholeNumber("call-timeout", *v, 1, 3600);
   parseAdminOptions(seen, options);
   return options;
 }
 
 std::string serverUsage() {
   return "usage: menucost-server --db FILE|URL [--demo] [--scale N] [--demo-date YYYY-MM-DD]\n"
-         "                       [--port N] [--bind ADDRESS]\n"
+         "                       [--port N] [--bind ADDRESS] [--tls-cert FILE --tls-key FILE]\n"
+         "                       [--call-timeout SECONDS]\n"
          "       menucost-server --db FILE|URL --add-operator OP [--name NAME] [--rights LIST]\n"
          "       menucost-server --db FILE|URL --set-password OP | --deactivate OP\n"
          "Serves the menucost remote objects over HTTP from the database, created (a FILE) and\n"
@@ -99,6 +109,10 @@ std::string serverUsage() {
          "  --demo-date YYYY-MM-DD   the demo's processing date (default: today)\n"
          "  --port N                 port to listen on (default 8080; 0: any free port)\n"
          "  --bind ADDRESS           address to listen on (default 127.0.0.1)\n"
+         "  --tls-cert FILE          serve https with this certificate chain (PEM)\n"
+         "  --tls-key FILE           the certificate's private key (PEM)\n"
+         "  --call-timeout SECONDS   answer a call still running after SECONDS with a timeout\n"
+         "                           message (default 100)\n"
          "  --help                   this text\n"
          "\n"
          "Operators (instead of serving; the password is read from the terminal, or from the\n"

@@ -1,8 +1,10 @@
 #include "server/dispatch/server_dispatcher.h"
 
 #include "server/objects/ana_cust_rev_rec.h"
+#include "server/objects/database_messages.h"
 #include "server/objects/messages.h"
 #include "server/objects/other_objects.h"
+#include "server/objects/write_limits.h"
 
 namespace server {
 
@@ -24,7 +26,8 @@ platform::Variant ServerDispatcher::call(const CallContext& context, std::string
                                          const std::vector<platform::Variant>& params) {
   auto it = objects_.find(object);
   if (it == objects_.end()) {
-    throw RpcFault(kMethodNotFound, "Unknown server object '" + std::string(object) + "'");
+    throw RpcFault(kMethodNotFound,
+                   "Objeto do servidor desconhecido: '" + objects::limits::echo(object) + "'");
   }
   try {
     auto db = pool_->acquire();
@@ -32,11 +35,19 @@ platform::Variant ServerDispatcher::call(const CallContext& context, std::string
   } catch (const RpcFault&) {
     throw;
   } catch (const db::DbError& e) {
-    return platform::Variant(objects::msg::kErroBanco + std::string(e.what()));
+    return platform::Variant(objects::databaseRefusal(context, e));
   } catch (const std::exception& e) {
     // Anything else is a fault of the call, reported on the wire rather than crashing the server.
     throw RpcFault(kInternalError, e.what());
   }
+}
+
+bool ServerDispatcher::writes(std::string_view object, std::string_view method) const {
+  if (object == objects::AnaCustRevRec::kName) {
+    return method == "GravaReceita" || method == "AltComensais" || method == "TrocaProduto" ||
+           method == "DelConsplan";
+  }
+  return object == objects::InfPrato::kName && method == "TrocaProduto";
 }
 
 void ServerDispatcher::sweep() {

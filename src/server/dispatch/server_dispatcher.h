@@ -24,6 +24,9 @@ class ServerDispatcher : public Dispatcher {
                          std::string_view method,
                          const std::vector<platform::Variant>& params) override;
 
+  // GravaReceita, AltComensais, TrocaProduto (both objects) and DelConsplan.
+  bool writes(std::string_view object, std::string_view method) const override;
+
   // Sweeps expired work tables now (the server does this at start).
   void sweep();
 

@@ -61,7 +61,7 @@ Variant AnaCustRevRec::GetCustoModos(db::Database& db, const CallContext&, const
   double costDate = args.day(2);
   std::string refusal = limits::sizeRefusal("CDFILIAL", branch, limits::kBranch);
   if (!refusal.empty()) return Variant(refusal);
-  if (!processingDate(db, branch)) return Variant(msg::kFilialNaoCadastrada + branch);
+  if (!processingDate(db, branch)) return Variant(msg::kFilialNaoCadastrada + limits::echo(branch));
   const auto& items = params[0].items();
   if (items.size() > limits::kMaxCostProducts) return Variant(msg::kProdutosDemais);
 
@@ -82,7 +82,7 @@ Variant AnaCustRevRec::GetCustoModos(db::Database& db, const CallContext&, const
   std::vector<std::string> stock;
   for (const auto& code : codes) {
     auto it = products.find(code);
-    if (it == products.end()) return Variant(msg::kProdutoNaoCadastrado + code);
+    if (it == products.end()) return Variant(msg::kProdutoNaoCadastrado + limits::echo(code));
     stock.push_back(it->second.stockProduct);
   }
 

@@ -9,6 +9,7 @@
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
 #include "server/objects/packets.h"
+#include "server/objects/write_limits.h"
 
 namespace server::objects {
 
@@ -64,7 +65,7 @@ Variant AnaCustRevRec::GetConsServ(db::Database& db, const CallContext&, const P
   if (dayTypeText.size() == 1 && dayTypeText[0] >= '1' && dayTypeText[0] <= '8') {
     dayType = dayTypeText[0] - '0';
   } else {
-    return Variant(msg::kTipoDiaInvalido + dayTypeText);
+    return Variant(msg::kTipoDiaInvalido + limits::echo(dayTypeText));
   }
 
   auto types = packets::consumo();
@@ -109,7 +110,7 @@ Variant AnaCustRevRec::GetOrigemCusto(db::Database& db, const CallContext&, cons
   std::string refusal = checkCostContext(db, branch, "", costMode, "");
   if (!refusal.empty()) return Variant(refusal);
   auto product = productByCode(db, productCode, branch);
-  if (!product) return Variant(msg::kProdutoNaoCadastrado + productCode);
+  if (!product) return Variant(msg::kProdutoNaoCadastrado + limits::echo(productCode));
 
   auto packet = packets::origemCusto();
   if (!cost::isQuotationMode(costMode)) return Variant(std::move(packet));

@@ -9,6 +9,7 @@
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
 #include "server/objects/packets.h"
+#include "server/objects/write_limits.h"
 
 namespace server::objects {
 
@@ -32,7 +33,7 @@ Variant AnaCustRevRec::getPesqProd(db::Database& db, const CallContext&, const P
   Args args("getPesqProd", params, 2);
   auto level = parseLevel(args.text(0));
   std::string group = args.text(1);
-  if (!level) return Variant(msg::kNivelInvalido + args.text(0));
+  if (!level) return Variant(msg::kNivelInvalido + limits::echo(args.text(0)));
   auto st = db.prepare(
       "SELECT CDARVPROD, CDPRODUTO, NMPRODUTO, SGUNIDADE, DSCOMPLNOME, VRPEFATOCORR, CDPRODESTO"
       " FROM PRODUTO WHERE CDNVPRODUTO = ?1 AND CDPRODUTO = CDPRODESTO AND IDATIVO = 'S'"
@@ -54,7 +55,7 @@ Variant AnaCustRevRec::getVdProduto(db::Database& db, const CallContext&, const 
   std::string code = args.text(0);
   auto level = parseLevel(args.text(1));
   std::string group = args.text(2);
-  if (!level) return Variant(msg::kNivelInvalido + args.text(1));
+  if (!level) return Variant(msg::kNivelInvalido + limits::echo(args.text(1)));
   auto st = db.prepare(
       "SELECT CDARVPROD, CDPRODUTO, NMPRODUTO, SGUNIDADE FROM PRODUTO"
       " WHERE CDARVPROD = ?1 AND CDNVPRODUTO = ?2 AND CDPRODUTO = CDPRODESTO"
@@ -87,7 +88,7 @@ Variant AnaCustRevRec::VerifProd(db::Database& db, const CallContext&, const Par
   };
   std::string refusal = checkCostContext(db, branch, service, costMode, costBranch);
   if (!refusal.empty()) return answer(refusal, "", 0, 0);
-  if (!level) return answer(msg::kNivelInvalido + args.text(2), "", 0, 0);
+  if (!level) return answer(msg::kNivelInvalido + limits::echo(args.text(2)), "", 0, 0);
 
   auto product = productByTreeCode(db, treeCode, branch);
   if (product && product->level != *level) product.reset();

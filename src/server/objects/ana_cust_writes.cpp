@@ -9,6 +9,7 @@
 #include "server/objects/ana_cust_rev_rec.h"
 #include "server/objects/args.h"
 #include "server/objects/context_checks.h"
+#include "server/objects/database_messages.h"
 #include "server/objects/day_products.h"
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
@@ -209,7 +210,7 @@ void applyChanges(db::Database& db, const CallContext& context, const SaveReques
   std::map<RecipeTarget, std::string> lastDeleted;
   for (const auto& c : request.changes) {
     auto kind = recipeKindOf(c.kindCode);
-    if (!kind) throw Refusal{msg::kTipoReceitaInvalido + c.kindCode, c.treeCode};
+    if (!kind) throw Refusal{msg::kTipoReceitaInvalido + limits::echo(c.kindCode), c.treeCode};
     // Only the day's dishes: a recipe reached through another day could be a closed day's.
     if (!onMenu.count({c.dishBranch, c.dish})) {
       if (!dishOnMenu(db, request, c)) throw Refusal{msg::kPratoNaoEncontrado, c.treeCode};
@@ -356,7 +357,7 @@ Variant AnaCustRevRec::GravaReceita(db::Database& db, const CallContext& context
   } catch (const Refusal& r) {
     return answer(r.message, Variant(r.treeCode));
   } catch (const db::DbError& e) {
-    return answer(msg::kErroBanco + std::string(e.what()), Variant(""));
+    return answer(databaseRefusal(context, e), Variant(""));
   }
 }
 
@@ -397,12 +398,13 @@ Variant AnaCustRevRec::AltComensais(db::Database& db, const CallContext&, const 
   return Variant(true);
 }
 
-Variant AnaCustRevRec::TrocaProduto(db::Database& db, const CallContext&, const Params& params) {
+Variant AnaCustRevRec::TrocaProduto(db::Database& db, const CallContext& context,
+                                    const Params& params) {
   try {
     std::string refusal = swapProduct(db, swapRequest(RecipeKind::PerService, params));
     if (!refusal.empty()) return Variant(refusal);
   } catch (const db::DbError& e) {
-    return Variant(msg::kErroBanco + std::string(e.what()));
+    return Variant(databaseRefusal(context, e));
   }
   return Variant(true);
 }

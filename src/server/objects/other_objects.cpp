@@ -1,10 +1,12 @@
 #include "server/objects/other_objects.h"
 
 #include "server/objects/args.h"
+#include "server/objects/database_messages.h"
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
 #include "server/objects/packets.h"
 #include "server/objects/recipe_store.h"
+#include "server/objects/write_limits.h"
 
 namespace server::objects {
 
@@ -14,7 +16,7 @@ Variant Autoriza::call(db::Database& db, const CallContext& context, std::string
                        const std::vector<Variant>& params) {
   if (method != "Autoriza") {
     throw RpcFault(kMethodNotFound,
-                   "Method '" + std::string(method) + "' not found in " + std::string(kName));
+                   "Method '" + limits::echo(method) + "' not found in " + std::string(kName));
   }
   Args args("Autoriza", params, 3, 4);
   // The host's form leaves the operator to the session: (kind, action key, complement).
@@ -55,12 +57,12 @@ Variant InfPrato::PesqProdOpc(db::Database& db, const CallContext&, const Params
   return Variant(std::move(packet));
 }
 
-Variant InfPrato::TrocaProduto(db::Database& db, const CallContext&, const Params& params) {
+Variant InfPrato::TrocaProduto(db::Database& db, const CallContext& context, const Params& params) {
   try {
     std::string refusal = swapProduct(db, swapRequest(RecipeKind::Local, params));
     if (!refusal.empty()) return Variant(refusal);
   } catch (const db::DbError& e) {
-    return Variant(msg::kErroBanco + std::string(e.what()));
+    return Variant(databaseRefusal(context, e));
   }
   return Variant(true);
 }

@@ -12,6 +12,7 @@
 #include "platform/variant.h"
 #include "server/db/database.h"
 #include "server/db/retry.h"
+#include "server/objects/write_limits.h"
 #include "server/rpc/dispatcher.h"
 
 namespace server::objects {
@@ -63,7 +64,7 @@ class MethodTable {
                          const std::vector<platform::Variant>& params) const {
     auto it = methods_.find(method);
     if (it == methods_.end()) {
-      throw RpcFault(kMethodNotFound, "Method '" + std::string(method) + "' not found in " +
+      throw RpcFault(kMethodNotFound, "Method '" + limits::echo(method) + "' not found in " +
                                           std::string(self.name()));
     }
     const Entry& entry = it->second;

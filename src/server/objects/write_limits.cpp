@@ -12,6 +12,16 @@ size_t charCount(std::string_view text) {
   return count;
 }
 
+std::string echo(std::string_view text) {
+  std::string out = clip(text, kMaxEchoChars);
+  const bool cut = out.size() < text.size();
+  for (char& c : out) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  if (cut) out += "...";
+  return out;
+}
+
 std::string clip(std::string_view text, int maxChars) {
   int count = 0;
   for (size_t i = 0; i < text.size(); ++i) {

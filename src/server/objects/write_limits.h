@@ -34,6 +34,11 @@ inline constexpr int kRecipeKind = 1;  // TIPO
 size_t charCount(std::string_view text);
 // `text` cut to `maxChars` characters: how a refusal quotes what the client sent.
 std::string clip(std::string_view text, int maxChars);
+
+// Client text as a refusal quotes it: at most kMaxEchoChars characters, "..." marking a cut,
+// control characters as '?'. A refusal never repeats an unbounded value back.
+inline constexpr int kMaxEchoChars = 40;
+std::string echo(std::string_view text);
 // "" when `text` fits `maxChars` characters, else the refusal naming `field`.
 std::string sizeRefusal(std::string_view field, std::string_view text, int maxChars);
 

@@ -2,6 +2,7 @@
 // object on behalf of a logged-in operator, and a way to check an operator's password.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,9 @@ using wire::RpcFault;
 
 struct CallContext {
   std::string operatorCode;  // the logged-in operator making the call
+  // Takes what the server's log should hold about a failure the caller sees only in its own
+  // words (a database error's text). May be null.
+  std::function<void(std::string_view detail)> note;
 };
 
 class Dispatcher {
@@ -30,6 +34,14 @@ class Dispatcher {
   virtual platform::Variant call(const CallContext& context, std::string_view object,
                                  std::string_view method,
                                  const std::vector<platform::Variant>& params) = 0;
+
+  // Whether the method changes data, so that its answer is kept for a resend of the same request
+  // (see AnswerStore) rather than the method run again.
+  virtual bool writes(std::string_view object, std::string_view method) const {
+    (void)object;
+    (void)method;
+    return false;
+  }
 };
 
 class Authenticator {
