@@ -49,7 +49,7 @@ const double kLast = platform::encodeDate(2026, 3, 31);
 std::string benchPath(int scale) {
   const char* dir = std::getenv("MENUCOST_BENCH_DIR");
   std::filesystem::path base = dir != nullptr ? dir : std::filesystem::temp_directory_path();
-  return (base / ("menucost-bench-scale" + std::to_string(scale) + "-v1.db")).string();
+  return (base / ("menucost-bench-scale" + std::to_string(scale) + "-v2.db")).string();
 }
 
 int64_t scalar(server::db::Database& db, const std::string& sql) {
@@ -276,6 +276,50 @@ void BM_GetCustoModos200(benchmark::State& state) {
   state.counters["products"] = static_cast<double>(codes.size());
 }
 
+// The weights of the outdated-quotation products of the demo's largest service-month, planned
+// from the work table of its month load.
+void BM_GetPesoExcecao_Outdated(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  const Variant load = f.trabCusto();
+  if (!load.isArray()) {
+    state.SkipWithError(load.debugString().c_str());
+    return;
+  }
+  const Variant key = load[0];
+  size_t products = 0;
+  for (auto _ : state) {
+    Variant r = f.call("GetPesoExcecao", {"1", key, f.month.branch, "", f.month.service, 6,
+                                          Variant::date(kFirst), Variant::date(kLast),
+                                          Variant::date(kFirst), false, Variant::date(kReference)});
+    if (!r.isPacket()) {
+      state.SkipWithError(r.debugString().c_str());
+      break;
+    }
+    products = r.packet().rows.size();
+    benchmark::DoNotOptimize(r);
+  }
+  f.call("DelConsplan", {key, f.month.branch});
+  state.counters["products"] = static_cast<double>(products);
+}
+
+// The zero-cost list of the demo's largest service-month, planned again, with its estimates.
+void BM_GetPesoExcecao_ZeroCost(benchmark::State& state) {
+  Fixture& f = fixture(1);
+  size_t products = 0;
+  for (auto _ : state) {
+    Variant r = f.call("GetPesoExcecao", {"0", "", f.month.branch, "", f.month.service, 10,
+                                          Variant::date(kFirst), Variant::date(kLast),
+                                          Variant::date(kFirst), false, Variant::date(kReference)});
+    if (!r.isPacket()) {
+      state.SkipWithError(r.debugString().c_str());
+      break;
+    }
+    products = r.packet().rows.size();
+    benchmark::DoNotOptimize(r);
+  }
+  state.counters["products"] = static_cast<double>(products);
+}
+
 // A copy of the demo database served as `menucost-server` serves it, so what a benchmark writes
 // stays out of the cached one.
 struct Served {
@@ -476,6 +520,16 @@ BENCHMARK(BM_GravaReceita5)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
 BENCHMARK(BM_GetCustoModos200)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetPesoExcecao_Outdated)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
+BENCHMARK(BM_GetPesoExcecao_ZeroCost)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)

@@ -1,5 +1,6 @@
 // Consumption of the day: its load, item totals for the day's diners, type totals from their
 // items, and the item list following the current type.
+#include <stdexcept>
 #include <string>
 
 #include "consumption/consumption.h"
@@ -101,9 +102,14 @@ void Consumption::loadDay(double day) {
                                   ? std::string("8")
                                   : std::to_string(platform::dayOfWeek(day));
 
-  const Variant result = screen_.costServer().call(
-      "GetConsServ", ctx.branchCode, ctx.serviceCode, Variant::date(day), ctx.costMode, dayType,
-      Variant::date(screen_.costDate()), ctx.costBranch);
+  // Checked before the datasets are emptied: a refusal is shown and the day's rows stay.
+  const Variant result = Consiste::CheckResultServ(
+      screen_.costServer().call("GetConsServ", ctx.branchCode, ctx.serviceCode, Variant::date(day),
+                                ctx.costMode, dayType, Variant::date(screen_.costDate()),
+                                ctx.costBranch),
+      true, 0);
+  if (!result.isArray() || result.size() != 3)
+    throw std::runtime_error("GetConsServ: resposta inesperada do servidor.");
   cdsComens.setData(result[2]);
   if (cdsConsServ.active()) {
     cdsConsServ.emptyDataSet();

@@ -32,7 +32,10 @@ Consumption::Consumption(screen::ScreenServices& services)
                                 {.name = "DTINIVALITM", .type = FieldType::DateTime},
                                 {.name = "DTFINVALITM", .type = FieldType::DateTime},
                                 {.name = "NMMARCA", .type = T, .size = 20},
-                                {.name = "IDORIGEM", .type = T, .size = 1}});
+                                {.name = "IDORIGEM", .type = T, .size = 1},
+                                {.name = "VRUNITARIO", .type = F},
+                                {.name = "VRCUSTO", .type = F},
+                                {.name = "DTCUSTO", .type = FieldType::DateTime}});
 
   defineFields(cdsConsServ, {
                                 {.name = "IDCONSUMO", .type = FieldType::FixedText, .size = 1},

@@ -38,8 +38,9 @@ const ShellOption kOptions[] = {
      "PW\tthe operator's password (required with --server)"},
     {{"db"},
      Scope::Session,
-     "FILE\tthe suite's database (default: the user's demo database);\n"
-     "without --server a new FILE gets the demo company"},
+     "FILE|URL\tthe suite's database: an SQLite file or a postgresql://\n"
+     "URL (default: the user's demo database); without --server\n"
+     "a new FILE or an empty database gets the demo company"},
     {{"branch"}, Scope::Session, "B\tbranch code", " (default 0001, the demo branch)"},
     {{"service"}, Scope::Session, "S\tservice code of the branch", " (default 00001)"},
     {{"month"}, Scope::Session, "YYYY-MM\tmonth analysed", " (default: the current month)"},

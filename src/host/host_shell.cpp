@@ -26,7 +26,7 @@ int pictureLevels(const std::string& picture) {
   return levels;
 }
 
-std::string databaseProductPicture(SqliteQueryExecutor& queries) {
+std::string databaseProductPicture(remote::QueryExecutor& queries) {
   // Every column is asked for so that a schema without the parameter answers rather than fails.
   platform::DataPacket rows = queries.execute("SELECT * FROM PARAMGERAL", {});
   int column = rows.fieldIndex(kPictureParameter);
@@ -39,7 +39,7 @@ std::string databaseProductPicture(SqliteQueryExecutor& queries) {
   return picture.substr(first, picture.find_last_not_of(' ') - first + 1);
 }
 
-Shell::Shell(ShellSettings settings, SqliteQueryExecutor& queries, ScreenRegistry& screens,
+Shell::Shell(ShellSettings settings, DirectQueries& queries, ScreenRegistry& screens,
              Authorizer authorizer)
     : settings_(std::move(settings)),
       queries_(queries),

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "host/direct_queries.h"
 #include "host/screen_registry.h"
-#include "host/sqlite_query_executor.h"
 #include "remote/host_services.h"
 
 namespace host {
@@ -35,7 +35,7 @@ class Shell : public remote::HostShell {
  public:
   // `queries` and `screens` must outlive the shell. `authorizer` answers Autoriza; when empty,
   // Autoriza asks the authorisation server (see authorizeOnServer).
-  Shell(ShellSettings settings, SqliteQueryExecutor& queries, ScreenRegistry& screens,
+  Shell(ShellSettings settings, DirectQueries& queries, ScreenRegistry& screens,
         Authorizer authorizer = {});
 
   std::string WebURL() const override { return settings_.webUrl; }
@@ -66,7 +66,7 @@ class Shell : public remote::HostShell {
 
  private:
   ShellSettings settings_;
-  SqliteQueryExecutor& queries_;
+  DirectQueries& queries_;
   ScreenRegistry& screens_;
   Authorizer authorizer_;
   mutable std::optional<std::string> picture_;
@@ -74,7 +74,7 @@ class Shell : public remote::HostShell {
 
 // The product-code picture the database defines (PARAMGERAL), empty when it defines none.
 // Errors: std::runtime_error for database failures other than the parameter being absent.
-std::string databaseProductPicture(SqliteQueryExecutor& queries);
+std::string databaseProductPicture(remote::QueryExecutor& queries);
 
 // Number of levels of a picture such as "99.99.999.9999" (4). An empty picture has none.
 int pictureLevels(const std::string& picture);

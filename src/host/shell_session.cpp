@@ -38,7 +38,7 @@ ShellSession::ShellSession(const SessionOptions& options, Startup startup)
   operator_ = std::make_unique<OperatorSession>(host_, port_,
                                                 demoOperator ? kDemoOperator : options.operatorCode,
                                                 demoOperator ? kDemoPassword : options.password);
-  queries_ = std::make_unique<SqliteQueryExecutor>(databasePath_);
+  queries_ = openDirectQueries(databasePath_);
   ShellSettings settings;
   settings.webUrl = host_;
   settings.webPort = port_;

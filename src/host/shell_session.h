@@ -9,11 +9,11 @@
 #include <string>
 
 #include "host/cli_options.h"
+#include "host/direct_queries.h"
 #include "host/embedded_server.h"
 #include "host/host_shell.h"
 #include "host/operator_session.h"
 #include "host/screen_registry.h"
-#include "host/sqlite_query_executor.h"
 #include "platform/variant.h"
 
 namespace host {
@@ -44,7 +44,7 @@ class ShellSession {
   // created with the demo company when new) unless options.server is given, logs the operator in
   // (the demo operator when none is given), opens the database for the direct queries and sets
   // up the host shell's services with the server's address and the operator.
-  // Errors: what EmbeddedServer, OperatorSession and SqliteQueryExecutor raise (server or
+  // Errors: what EmbeddedServer, OperatorSession and openDirectQueries raise (server or
   // database unusable, operator refused, server unreachable).
   explicit ShellSession(const SessionOptions& options, Startup startup = {});
   ShellSession(const ShellSession&) = delete;
@@ -58,7 +58,7 @@ class ShellSession {
   int serverPort() const { return port_; }
 
   Shell& shell() { return *shell_; }
-  SqliteQueryExecutor& queries() { return *queries_; }
+  DirectQueries& queries() { return *queries_; }
   // The sibling screens the screen may open; empty until the host registers its own.
   ScreenRegistry& screens() { return screens_; }
 
@@ -75,7 +75,7 @@ class ShellSession {
   std::string host_;
   int port_ = 0;
   std::unique_ptr<OperatorSession> operator_;
-  std::unique_ptr<SqliteQueryExecutor> queries_;
+  std::unique_ptr<DirectQueries> queries_;
   ScreenRegistry screens_;
   std::unique_ptr<Shell> shell_;
 };

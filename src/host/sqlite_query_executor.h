@@ -27,18 +27,12 @@
 #include <utility>
 #include <vector>
 
+#include "host/direct_queries.h"
 #include "host/sqlite_handle.h"
-#include "remote/host_services.h"
 
 namespace host {
 
-// How the database stores date-times, for binding date-time parameters.
-enum class DateStorage {
-  DayNumber,  // REAL day numbers since 30/12/1899
-  IsoText,    // "YYYY-MM-DD" (with " HH:MM:SS" when there is a time of day)
-};
-
-class SqliteQueryExecutor : public remote::QueryExecutor {
+class SqliteQueryExecutor : public DirectQueries {
  public:
   // Opens the database at `path` read-only.
   // Errors: std::runtime_error when the file does not exist or is not a database (it is never
@@ -60,9 +54,9 @@ class SqliteQueryExecutor : public remote::QueryExecutor {
   // Copies table `name` (its definition and current rows) into the local cache, replacing an
   // earlier copy. Guarantees: on error the earlier copy, if any, is kept.
   // Errors: std::runtime_error for a name that is not a table of the database.
-  void cacheTable(const std::string& name);
+  void cacheTable(const std::string& name) override;
   // Whether `name` (case-insensitive) has been copied into the local cache.
-  bool isCached(const std::string& name) const;
+  bool isCached(const std::string& name) const override;
 
  private:
   void bindParams(sqlite3_stmt* stmt,

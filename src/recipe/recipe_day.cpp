@@ -9,16 +9,24 @@ using platform::Variant;
 
 void Recipe::loadDay(double day) {
   remote::TNetConnection& server = screen_.costServer();
-  cdsProduto.setFiltered(false);
-  cdsProduto.setData(
+  // Both answers are checked before either dataset changes: a refusal is shown and the day's rows
+  // stay as they were, never loaded as data.
+  const Variant products = Consiste::CheckResultServ(
       server.call("GetProduto", ctx.branchCode, ctx.serviceCode, Variant::date(day), ctx.costMode,
                   ctx.useFixedCostDate, Variant::date(screen_.costDate()),
-                  Variant::date(Consiste::PriDiaMes(ctx.referenceDate)), ctx.costBranch));
-
+                  Variant::date(Consiste::PriDiaMes(ctx.referenceDate)), ctx.costBranch),
+      true, 0);
+  Variant menu;
+  if (!cdsCardapio.active()) {
+    menu = Consiste::CheckResultServ(server.call("GetCardapio", ctx.branchCode, ctx.serviceCode,
+                                                 Variant::date(Consiste::PriDiaMes(day))),
+                                     true, 0);
+  }
+  cdsProduto.setFiltered(false);
+  cdsProduto.setData(products);
   if (!cdsCardapio.active()) {
     cdsCardapio.setFiltered(false);
-    cdsCardapio.setData(server.call("GetCardapio", ctx.branchCode, ctx.serviceCode,
-                                    Variant::date(Consiste::PriDiaMes(day))));
+    cdsCardapio.setData(menu);
   }
   cdsCardapio.setFilter(screen::dateFilter("DTCARDAPIO", day));
   cdsCardapio.setFiltered(true);

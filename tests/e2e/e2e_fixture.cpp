@@ -7,6 +7,7 @@
 #include "screen/connections.h"
 #include "server/app/server_app.h"
 #include "server/rpc/rpc_http_server.h"
+#include "server/server_fixture.h"
 
 namespace e2e {
 
@@ -19,7 +20,9 @@ class DemoServer {
     dir = std::filesystem::temp_directory_path() /
           ("menucost-e2e-" + std::to_string(random()) + std::to_string(random()));
     std::filesystem::create_directories(dir);
-    path = (dir / "demo.db").string();
+    // On PostgreSQL, an empty database of the test cluster that the server fills.
+    path =
+        servertest::onPostgres() ? servertest::tempDatabasePath("e2e") : (dir / "demo.db").string();
     server::ServerOptions options;
     options.databasePath = path;
     options.demo = true;
@@ -29,7 +32,7 @@ class DemoServer {
     port = http->start();
     session = remote::Session::login("127.0.0.1", port, "analista", "analista");
     remote::TNetConnection::setDefaultSession(session);
-    queries = std::make_unique<host::SqliteQueryExecutor>(path);
+    queries = host::openDirectQueries(path);
   }
   ~DemoServer() {
     queries.reset();
@@ -46,7 +49,7 @@ class DemoServer {
   std::unique_ptr<server::RpcHttpServer> http;
   int port = 0;
   std::shared_ptr<const remote::Session> session;
-  std::unique_ptr<host::SqliteQueryExecutor> queries;
+  std::unique_ptr<host::DirectQueries> queries;
 };
 
 DemoServer* E2ETest::demo_ = nullptr;

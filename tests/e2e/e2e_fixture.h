@@ -1,4 +1,5 @@
-// A demo company served on loopback for the whole suite, and the screen opened on it through
+// A demo company served on loopback for the whole suite (over an SQLite file, or a PostgreSQL
+// database when MENUCOST_TEST_PG names a test cluster), and the screen opened on it through
 // IniProc with recording host services and counting connections.
 #pragma once
 
@@ -8,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "host/direct_queries.h"
 #include "host/host_shell.h"
 #include "host/screen_registry.h"
-#include "host/sqlite_query_executor.h"
 #include "screen/entry.h"
 #include "screen/support/screen_host.h"
 

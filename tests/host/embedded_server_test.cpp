@@ -8,6 +8,7 @@
 #include "host/authorization.h"
 #include "host/host_shell.h"
 #include "host/operator_session.h"
+#include "host/sqlite_query_executor.h"
 #include "host/temp_database.h"
 #include "platform/date.h"
 #include "remote/net_connection.h"

@@ -17,14 +17,14 @@ class ShellTest : public ::testing::Test {
  protected:
   ShellTest() { createSuiteTables(db); }
   Shell& shell(ShellSettings settings = {}) {
-    queries = std::make_unique<SqliteQueryExecutor>(db.path());
+    queries = openDirectQueries(db.path());
     instance = std::make_unique<Shell>(std::move(settings), *queries, screens);
     return *instance;
   }
 
   testing::TempDatabase db;
   ScreenRegistry screens;
-  std::unique_ptr<SqliteQueryExecutor> queries;
+  std::unique_ptr<DirectQueries> queries;
   std::unique_ptr<Shell> instance;
 };
 

@@ -1,13 +1,18 @@
-// A scratch SQLite database file for host tests, written through its own connection and removed
-// with the fixture.
+// A scratch database for host tests, written through its own connection and removed with the
+// fixture: an SQLite file in a scratch folder, or, when MENUCOST_TEST_PG names a test cluster, a
+// new PostgreSQL database of its own (the folder is still made, for tests that need files).
 #pragma once
 
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
+
+#include "server/db/database.h"
+#include "server/server_fixture.h"
 
 namespace host::testing {
 
@@ -18,11 +23,17 @@ class TempDatabase {
     dir_ = std::filesystem::temp_directory_path() /
            ("menucost-host-" + std::to_string(random()) + std::to_string(random()));
     std::filesystem::create_directories(dir_);
+    if (servertest::onPostgres()) {
+      path_ = servertest::tempDatabasePath("host");
+      pg_ = servertest::connectTo(path_);
+      return;
+    }
     path_ = (dir_ / "suite.db").string();
     if (sqlite3_open(path_.c_str(), &db_) != SQLITE_OK)
       throw std::runtime_error("cannot create " + path_);
   }
   ~TempDatabase() {
+    pg_.reset();
     sqlite3_close_v2(db_);
     std::error_code ignored;
     std::filesystem::remove_all(dir_, ignored);
@@ -31,6 +42,10 @@ class TempDatabase {
   TempDatabase& operator=(const TempDatabase&) = delete;
 
   void exec(const std::string& sql) {
+    if (pg_) {
+      pg_->exec(sql);
+      return;
+    }
     char* message = nullptr;
     if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) != SQLITE_OK) {
       std::string text = message ? message : "?";
@@ -39,6 +54,7 @@ class TempDatabase {
     }
   }
   long long count(const std::string& table) {
+    if (pg_) return servertest::scalar(*pg_, "SELECT COUNT(*) FROM " + table);
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(db_, ("SELECT COUNT(*) FROM " + table).c_str(), -1, &stmt, nullptr);
     long long n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int64(stmt, 0) : -1;
@@ -46,6 +62,7 @@ class TempDatabase {
     return n;
   }
 
+  // What the executors open: the file's path or the database's URL.
   const std::string& path() const { return path_; }
   const std::filesystem::path& dir() const { return dir_; }
 
@@ -53,6 +70,7 @@ class TempDatabase {
   std::filesystem::path dir_;
   std::string path_;
   sqlite3* db_ = nullptr;
+  std::unique_ptr<server::db::Database> pg_;
 };
 
 // The suite's tables the host reads directly, as the server declares them (dates as day numbers).

@@ -190,5 +190,53 @@ TEST_F(ScreenTest, FailedDayLoadsHideTheBusyAnimation) {
   }
 }
 
+// A refused day load is shown once, as the server wrote it, and the rows of the day before stay:
+// the refusal never becomes data.
+TEST_F(ScreenTest, ARefusedDayLoadIsShownAndKeepsTheRowsOfTheDayBefore) {
+  const std::string refusal = "Serviço não cadastrado para a filial: 00001";
+  // What was shown since `from`, and nothing escaped to the dispatcher.
+  const auto shownSince = [&](size_t from, const std::vector<std::string>& escaped) {
+    EXPECT_TRUE(escaped.empty());
+    const auto& texts = host->errors.texts();
+    return std::vector<std::string>(texts.begin() + static_cast<std::ptrdiff_t>(from), texts.end());
+  };
+  const struct {
+    const char* method;
+    bool consumption;
+    const char* field;
+  } cases[] = {{"GetProduto", false, "CDPRODUTO"}, {"GetConsServ", true, "CDPRODUTO"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.method);
+    const auto original = (*server.script)[c.method];
+    const size_t shown = host->errors.texts().size();
+    const auto errors = open([&](TfrmAnaCustRevRec& f, Driver& d) {
+      ASSERT_TRUE(d.selectSubPage(c.consumption ? f.tshConsumoServico : f.tshMatPrima));
+      ASSERT_TRUE(d.gotoDay(march(4)));
+      platform::ClientDataSet& rows =
+          c.consumption ? f.consumption.cdsConsServ : f.recipe.cdsProduto;
+      const std::vector<Variant> before = column(rows, c.field);
+      const std::string filter = rows.filter();
+      ASSERT_FALSE(before.empty());
+      (*server.script)[c.method] = [&](const auto&) -> Variant { return Variant(refusal); };
+      d.gotoDay(march(5));
+      EXPECT_EQ(column(rows, c.field), before);
+      EXPECT_EQ(rows.filter(), filter);
+      EXPECT_FALSE(host->busy.visible());
+    });
+    EXPECT_EQ(shownSince(shown, errors), std::vector<std::string>{refusal});
+    (*server.script)[c.method] = original;
+  }
+  // The month's dishes, refused on the first entry, load nothing.
+  const auto original = (*server.script)["GetCardapio"];
+  (*server.script)["GetCardapio"] = [&](const auto&) -> Variant { return Variant(refusal); };
+  const size_t shown = host->errors.texts().size();
+  const auto errors = open([&](TfrmAnaCustRevRec& f, Driver& d) {
+    d.selectSubPage(f.tshMatPrima);
+    EXPECT_FALSE(f.recipe.cdsCardapio.active());
+  });
+  EXPECT_EQ(shownSince(shown, errors), std::vector<std::string>{refusal});
+  (*server.script)["GetCardapio"] = original;
+}
+
 }  // namespace
 }  // namespace screentest

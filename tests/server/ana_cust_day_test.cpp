@@ -195,12 +195,14 @@ TEST_F(DayTest, OriginOfAQuotedCost) {
     int mode;
     double day;
     std::vector<std::string> suppliers;
+    std::vector<double> unitCosts;
+    double costUsed;
   };
   const Case cases[] = {
-      {"lowest price comes from the pack quotation", 6, day(2026, 3, 16), {"F2"}},
-      {"average lists both", 44, day(2026, 3, 16), {"F2", "F1"}},
-      {"only F1 is valid on 05/03", 48, day(2026, 3, 5), {"F1"}},
-      {"stock modes have no quotation origin", 10, day(2026, 3, 16), {}},
+      {"lowest price comes from the pack quotation", 6, day(2026, 3, 16), {"F2"}, {4.0}, 4.0},
+      {"average lists both", 44, day(2026, 3, 16), {"F2", "F1"}, {4.0, 5.0}, 4.5},
+      {"only F1 is valid on 05/03", 48, day(2026, 3, 5), {"F1"}, {5.0}, 5.0},
+      {"stock modes have no quotation origin", 10, day(2026, 3, 16), {}, {}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.label);
@@ -208,9 +210,15 @@ TEST_F(DayTest, OriginOfAQuotedCost) {
         call(object_, *db_, "GetOrigemCusto", {"0001", "1001", c.mode, Variant::date(c.day)});
     const auto& p = r.packet();
     std::vector<std::string> suppliers;
-    for (size_t i = 0; i < p.rows.size(); ++i)
+    std::vector<double> unitCosts;
+    for (size_t i = 0; i < p.rows.size(); ++i) {
       suppliers.push_back(text(p, i, "CDFORNECED"));
+      unitCosts.push_back(num(p, i, "VRUNITARIO"));
+      EXPECT_DOUBLE_EQ(num(p, i, "VRCUSTO"), c.costUsed);
+      EXPECT_EQ(num(p, i, "DTCUSTO"), c.day);
+    }
     EXPECT_EQ(suppliers, c.suppliers);
+    EXPECT_EQ(unitCosts, c.unitCosts);
   }
   Variant origin =
       call(object_, *db_, "GetOrigemCusto", {"0001", "1001", 6, Variant::date(day(2026, 3, 16))});

@@ -14,6 +14,7 @@
 
 #include "server/app/server_app.h"
 #include "server/db/sqlite_database.h"
+#include "server/objects/ana_cust_rev_rec.h"
 #include "server_fixture.h"
 
 namespace servertest {
@@ -97,6 +98,61 @@ TEST(WorkTableSweepTest, TheServerSweepsAbandonedWorkTablesAtOpenAndWithoutAnyCa
   addWorkTable(*db, "OLD0000002", 24 * 3600 + 60);
   EXPECT_TRUE(eventually([&] { return workTables(*db) == 1; }));
   EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM CONSPLANCHAVE WHERE CDCONSPLAN = 'NEW0000001'"), 1);
+}
+
+// Several servers over one database sweep at the same time: every abandoned work table goes
+// exactly once, nothing live goes, and no sweep fails on another's locks.
+TEST(WorkTableSweepTest, ServersSharingADatabaseSweepEachWorkTableOnce) {
+  TestDatabase shared = openShared("sweeps");
+  for (int i = 0; i < 40; ++i)
+    addWorkTable(*shared, "OLD" + std::to_string(1000000 + i), 2 * 24 * 3600);
+  for (int i = 0; i < 5; ++i)
+    addWorkTable(*shared, "NEW" + std::to_string(1000000 + i), 60);
+
+  TestClock clock;
+  clock.now = std::time(nullptr);
+  std::atomic<int64_t> swept{0};
+  std::atomic<int> failures{0};
+  std::vector<std::thread> servers;
+  for (int s = 0; s < 3; ++s) {
+    servers.emplace_back([&] {
+      try {
+        auto db = shared.connect();
+        server::objects::AnaCustRevRec costs(testEnvironment(clock));
+        for (int round = 0; round < 10; ++round)
+          swept += costs.sweepWorkTables(*db);
+      } catch (const std::exception&) {
+        ++failures;
+      }
+    });
+  }
+  for (auto& t : servers)
+    t.join();
+  EXPECT_EQ(failures.load(), 0);
+  EXPECT_EQ(swept.load(), 40);
+  EXPECT_EQ(workTables(*shared), 5);
+}
+
+// While one server sweeps, another skips its turn instead of waiting, and sweeps the next time.
+TEST(WorkTableSweepTest, ASweepUnderWayElsewhereIsSkipped) {
+  if (!onPostgres()) GTEST_SKIP() << "SQLite's write transaction already excludes other writers";
+  TestDatabase shared = openShared("sweep-turns");
+  addWorkTable(*shared, "OLD0000001", 2 * 24 * 3600);
+  TestClock clock;
+  clock.now = std::time(nullptr);
+  server::objects::AnaCustRevRec costs(testEnvironment(clock));
+  auto other = shared.connect();
+  {
+    server::db::Transaction sweeping(*other);
+    auto lock =
+        other->prepare(other->dialect().tryTaskLock(server::objects::AnaCustRevRec::kSweepLock));
+    ASSERT_TRUE(lock->step());
+    ASSERT_EQ(lock->integer(0), 1);
+    EXPECT_EQ(costs.sweepWorkTables(*shared), 0);
+    EXPECT_EQ(workTables(*shared), 1);
+  }
+  EXPECT_EQ(costs.sweepWorkTables(*shared), 1);
+  EXPECT_EQ(workTables(*shared), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The work table of a month load on the demo company: the lists computed from it answer the rows
-// the per-product work table answered (golden file captured from it), and each load costs one row.
+// The work table of a month load on the demo company: the lists computed from it (the outdated
+// quotations and their weights) answer the rows the per-product work table answered (golden file
+// captured from it), and each load costs one row.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -110,6 +111,13 @@ TEST_F(WorkTableTest, ListsAnswerWhatThePerProductTableAnswered) {
       ASSERT_TRUE(list.isPacket()) << c.label << ": " << list.debugString();
       actual += std::string("# ") + c.label + ": outdated products, " + w.label + "\n" +
                 lines(list.packet());
+      Variant weights = call(
+          object_, *db_, "GetPesoExcecao",
+          {"1", load[0], c.branch, c.costBranch, c.service, c.mode, Variant::date(w.first),
+           Variant::date(w.last), Variant::date(c.fixed), c.useFixed, Variant::date(kReference)});
+      ASSERT_TRUE(weights.isPacket()) << c.label << ": " << weights.debugString();
+      actual += std::string("# ") + c.label + ": weights of the outdated products, " + w.label +
+                "\n" + lines(weights.packet());
     }
     call(object_, *db_, "DelConsplan", {load[0], c.branch});
   }

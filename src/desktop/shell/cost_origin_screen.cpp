@@ -67,9 +67,31 @@ QString dateText(const platform::Variant& value) {
   return qs(platform::shortDate(day));
 }
 
+// How many quotations the cost averages: 0 unless the rows carry different unit costs whose mean
+// is the cost used (mode 44). Ties of the lowest price share one unit cost, so they are not an
+// average, and neither is a cost that merely equals one of several prices.
+size_t averagedCount(const platform::DataPacket& packet) {
+  if (packet.rows.size() < 2) return 0;
+  double sum = 0;
+  bool differ = false;
+  const platform::Variant* first = valueOf(packet, 0, "VRUNITARIO");
+  const platform::Variant* used = valueOf(packet, 0, "VRCUSTO");
+  if (first == nullptr || used == nullptr) return 0;
+  for (size_t r = 0; r < packet.rows.size(); ++r) {
+    const platform::Variant* unit = valueOf(packet, r, "VRUNITARIO");
+    if (unit == nullptr) return 0;
+    sum += unit->toDouble();
+    differ = differ ||
+             platform::roundDec(unit->toDouble(), 5) != platform::roundDec(first->toDouble(), 5);
+  }
+  const double mean = platform::roundDec(sum / static_cast<double>(packet.rows.size()), 5);
+  return differ && mean == platform::roundDec(used->toDouble(), 5) ? packet.rows.size() : 0;
+}
+
 std::vector<bool> costRows(const platform::DataPacket& packet) {
   std::vector<bool> marked(packet.rows.size(), true);
   if (packet.fieldIndex("VRUNITARIO") < 0 || packet.fieldIndex("VRCUSTO") < 0) return marked;
+  if (averagedCount(packet) > 0) return std::vector<bool>(packet.rows.size(), false);
   for (size_t r = 0; r < packet.rows.size(); ++r) {
     const platform::Variant* unit = valueOf(packet, r, "VRUNITARIO");
     const platform::Variant* used = valueOf(packet, r, "VRCUSTO");
@@ -187,6 +209,16 @@ QDialog* makeCostOriginScreen(const platform::DataPacket& packet, const std::str
     view->verticalHeader()->setVisible(false);
     view->resizeColumnsToContents();
     layout->addWidget(view);
+    if (const size_t averaged = averagedCount(packet); averaged > 0) {
+      const platform::Variant* used = valueOf(packet, 0, "VRCUSTO");
+      auto* caption =
+          new QLabel(QString::fromUtf8("Custo médio de %1 cotações: %2")
+                         .arg(averaged)
+                         .arg(qs(platform::formatFloat("#,##0.00000", used->toDouble()))),
+                     dialog);
+      caption->setObjectName(QStringLiteral("averageCaption"));
+      layout->addWidget(caption);
+    }
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
   buttons->button(QDialogButtonBox::Close)->setText(QStringLiteral("Fechar"));

@@ -2,9 +2,11 @@
 // from, one row each, with the quotation that set the cost in bold and ticked.
 //
 // Which rows set the cost: when the packet carries both the quotation's unit cost (VRUNITARIO)
-// and the cost used (VRCUSTO), the rows whose unit cost equals the cost used to five decimals;
-// otherwise every row, because GetOrigemCusto answers only the quotations the cost was taken
-// from (several when mode 44 averages them or prices tie).
+// and the cost used (VRCUSTO), the rows whose unit cost equals the cost used to five decimals,
+// except when the cost is the mean of several different prices (mode 44): then no row set it
+// alone, none is marked and a caption says "Custo médio de N cotações". Without those fields
+// every row is marked, as the server then answers only the quotations the cost was taken from.
+// The title ends with the cost date (DTCUSTO) when the packet has it.
 #pragma once
 
 #include <QAbstractTableModel>

@@ -66,7 +66,7 @@ T& part(ui::Form& form, const char* name) {
 // Logical units across a page: about a point each on A4 landscape.
 constexpr double kPageWidth = 842;
 constexpr double kMargin = 28;
-constexpr double kHeaderHeight = 26;
+constexpr double kHeaderHeight = 40;
 constexpr double kFooterHeight = 18;
 constexpr double kCellPadding = 3;
 constexpr double kSectionGap = 12;
@@ -191,11 +191,20 @@ class MonthPages {
   void paintPage(QPainter& painter, int index) {
     const PagePlan& page = pages_[static_cast<size_t>(index)];
     painter.setPen(Qt::black);
-    painter.setFont(pixelFont(11, true));
+    // The heading is the window's title, "caption | context": the caption in bold, the context
+    // (branch, service, month, cost mode, operator) on the line below, whole.
     const QRectF header(kMargin, kMargin, kPageWidth - 2 * kMargin, kHeaderHeight - 6);
-    painter.drawText(header, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     painter.fontMetrics().elidedText(content_.heading, Qt::ElideRight,
+    const qsizetype split = content_.heading.indexOf(QStringLiteral(" | "));
+    const QString caption = split < 0 ? content_.heading : content_.heading.left(split);
+    const QString context = split < 0 ? QString() : content_.heading.mid(split + 3);
+    painter.setFont(pixelFont(11, true));
+    painter.drawText(QRectF(header.left(), header.top(), header.width(), 15),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     painter.fontMetrics().elidedText(caption, Qt::ElideRight,
                                                       static_cast<int>(header.width())));
+    painter.setFont(pixelFont(8));
+    painter.drawText(QRectF(header.left(), header.top() + 16, header.width(), header.height() - 16),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, context);
     painter.setPen(QPen(Qt::darkGray, 0.8));
     painter.drawLine(QPointF(kMargin, header.bottom() + 2),
                      QPointF(kPageWidth - kMargin, header.bottom() + 2));

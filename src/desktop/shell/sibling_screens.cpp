@@ -6,8 +6,10 @@
 #include <stdexcept>
 
 #include "desktop/shell/chart_screens.h"
+#include "desktop/shell/cost_exceptions_screen.h"
 #include "desktop/shell/cost_origin_screen.h"
 #include "platform/field.h"
+#include "remote/host_services.h"
 
 namespace desktop {
 namespace {
@@ -38,7 +40,8 @@ platform::ClientDataSet* dataSetAtAddress(const platform::Variant& handle) {
   return reinterpret_cast<platform::ClientDataSet*>(static_cast<intptr_t>(address));
 }
 
-void registerSiblingScreens(host::ScreenRegistry& registry, DataSetResolver resolve) {
+void registerSiblingScreens(host::ScreenRegistry& registry, DataSetResolver resolve,
+                            CostServerCall costServer) {
   for (const ChartScreen& chart : kCharts) {
     const std::string code = chart.code;
     const std::string title = chart.title;
@@ -58,6 +61,22 @@ void registerSiblingScreens(host::ScreenRegistry& registry, DataSetResolver reso
     if (!params.isArray() || params.size() < 3 || !params[0].isPacket())
       throw std::invalid_argument("Tela RCX00514: parâmetros inválidos.");
     runModal(makeCostOriginScreen(params[0].packet(), params[1].toString(), params[2].toString()));
+  });
+  registry.registerScreen("RCX00515", [costServer](const platform::Variant& params) {
+    const CostExceptionsContext context = costExceptionsContext(params);
+    std::vector<CostExceptionRow> rows;
+    {
+      remote::BusyAnimation& busy = remote::busyAnimation();
+      busy.ActiveShowAvi(nullptr, 6, "Buscando custos por modo...");
+      try {
+        rows = loadCostExceptions(costServer, context);
+      } catch (...) {
+        busy.DeactiveShowAvi();
+        throw;
+      }
+      busy.DeactiveShowAvi();
+    }
+    runModal(makeCostExceptionsScreen(context, std::move(rows)));
   });
 }
 

@@ -129,6 +129,12 @@ std::string Dialect::lockRows() const {
   return backend_ == Backend::SQLite ? "" : " FOR NO KEY UPDATE";
 }
 
+std::string Dialect::tryTaskLock(int64_t key) const {
+  return backend_ == Backend::SQLite ? "SELECT 1"
+                                     : "SELECT CASE WHEN pg_try_advisory_xact_lock(" +
+                                           std::to_string(key) + ") THEN 1 ELSE 0 END";
+}
+
 std::string Dialect::autoIncrementKey() const {
   return backend_ == Backend::SQLite ? "INTEGER PRIMARY KEY AUTOINCREMENT"
                                      : "BIGSERIAL PRIMARY KEY";

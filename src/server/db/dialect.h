@@ -12,6 +12,7 @@
 // build the statements that differ.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,11 @@ class Dialect {
   // Appended to a SELECT of one table: locks the rows read until the transaction ends, so two
   // writers of the same rows take turns (SQLite's write transactions already do).
   std::string lockRows() const;
+
+  // A query answering one row, 1 when this transaction now holds the task lock `key` and 0 when
+  // another transaction (of any server on the database) holds it; the lock ends with the
+  // transaction. SQLite's write transaction already excludes every other, so it always answers 1.
+  std::string tryTaskLock(int64_t key) const;
 
   // Column type of an auto-incremented integer primary key.
   std::string autoIncrementKey() const;

@@ -45,6 +45,9 @@ uint64_t seedFor(uint64_t a, uint64_t b = 0, uint64_t c = 0) {
 double round2(double v) {
   return std::round(v * 100.0) / 100.0;
 }
+double round1(double v) {
+  return std::round(v * 10.0) / 10.0;
+}
 double round4(double v) {
   return std::round(v * 10000.0) / 10000.0;
 }
@@ -97,9 +100,9 @@ struct Product {
   bool controlsStock = true;
   std::string group;
   double price = 0;
-  bool noCost = false;    // no quotation and no history anywhere
-  bool outdated = false;  // quotations end before the reference month
+  bool noCost = false;  // no quotation and no history anywhere
   int family = -1;
+  const KindRange* range = nullptr;  // stock products
 };
 
 struct Catalog {
@@ -128,16 +131,78 @@ struct Dish {
 struct Service {
   const char* code;
   const char* name;
-  double diners;    // weekday estimate at branch 0001
-  double indirect;  // monthly indirect costs
-  double standard;  // standard cost per diner
+  double diners;            // weekday estimate at branch 0001
+  double indirectPerDiner;  // the month's indirect costs per estimated diner
+  double gas;               // kg of cooking gas on a full day at branch 0001
 };
 
 const Service kServices[] = {
-    {"00001", "ALMOCO", 420, 18500, 12.80},
-    {"00002", "JANTAR", 170, 6900, 11.20},
-    {"00003", "DESJEJUM", 140, 2800, 4.90},
+    {"00001", "ALMOCO", 420, 0.45, 15},
+    {"00002", "JANTAR", 170, 0.40, 6},
+    {"00003", "DESJEJUM", 140, 0.12, 2},
 };
+
+// The weekly specials every kitchen of the company keeps; no other day draws them.
+struct Special {
+  size_t service;
+  int weekday;  // 1 Sunday .. 7 Saturday
+  DishCategory category;
+  const char* dish;
+};
+const Special kSpecials[] = {
+    {0, 4, DishCategory::Beans, "FEIJOADA"},
+    {1, 4, DishCategory::Beans, "FEIJOADA"},
+    {2, 4, DishCategory::Breakfast, "TAPIOCA COM QUEIJO"},
+};
+
+// Quotations that ran out a few days before the next ones were registered, every month: those
+// days are priced by the quotations that ended last and show as outdated.
+struct Lapse {
+  const char* product;
+  int weekday;  // the lapse starts on this weekday, on or after fromDay
+  int fromDay;
+  int days;
+};
+const Lapse kLapses[] = {
+    {"DETERGENTE", 2, 8, 4},  // the second week, Monday to Thursday
+    {"LEITE INTEGRAL", 2, 8, 4},
+    {"OLEO DE SOJA", 7, 22, 2},  // the fourth weekend
+};
+
+// Menus are drawn several times a day and the planner keeps the one closest to the month's
+// typical cost; on a few days it serves something richer. The standard leaves the usual days a
+// margin the richer ones exceed.
+constexpr int kMenuDraws = 12;
+constexpr double kRichDays = 0.12;
+constexpr double kRichCost = 1.2;
+constexpr double kStandardMargin = 1.08;
+
+// Clients are this share of the estimated diners.
+constexpr double kClientShare = 0.92;
+
+double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// Registered but never quoted nor bought. PANCETA and TAPIOCA are in the weekly specials, so
+// their days are the month's zero costs; the others are on no menu.
+const std::set<std::string> kNeverBought = {"PANCETA",         "TAPIOCA", "CAMARAO",
+                                            "BACALHAU",        "PALMITO", "MILHO DE PIPOCA",
+                                            "CHA DE CAMOMILA", "KIWI"};
+
+const std::set<ProductKind> kSwappable = {
+    ProductKind::Protein,   ProductKind::CuredMeat, ProductKind::Starch,   ProductKind::Pulse,
+    ProductKind::Vegetable, ProductKind::Fruit,     ProductKind::Dairy,    ProductKind::Cheese,
+    ProductKind::Bread,     ProductKind::Juice,     ProductKind::FruitPulp};
+
+// A recipe quantity kept within its kind's range for this product: the net at least the minimum,
+// the gross (net x correction factor) at most the maximum.
+double portion(const Product& p, double net) {
+  double most = std::floor(p.range->max / p.factor * 10000.0) / 10000.0;
+  return std::clamp(round4(net), p.range->min, most);
+}
 
 Catalog buildCatalog() {
   Catalog c;
@@ -188,9 +253,8 @@ Catalog buildCatalog() {
       size_t index = add(p);
       Product& stock = c.products[index];
       stock.stock = stock.code;
-      size_t ordinal = c.stock.size();
-      stock.noCost = ordinal % 23 == 7;
-      stock.outdated = !stock.noCost && ordinal % 13 == 5;
+      stock.noCost = kNeverBought.count(item.name) > 0;
+      stock.range = &kindRange(item.kind == ProductKind::OfFamily ? fam.kind : item.kind);
       c.stock.push_back(index);
       c.stockByName[item.name] = index;
     }
@@ -220,14 +284,18 @@ Catalog buildCatalog() {
       }
     }
   }
-  // Optional substitutes within the family, for the food groups.
+  // Optional substitutes: a product of the same family, kind and unit, for the kinds a cook
+  // swaps (nobody replaces the salt by the cumin). Products never bought replace nothing.
   for (size_t index : c.stock) {
     const Product& p = c.products[index];
-    if (p.group != "ALIM" || !rng.chance(0.45)) continue;
+    if (p.group != "ALIM" || p.noCost || !kSwappable.count(p.range->kind) || !rng.chance(0.7)) {
+      continue;
+    }
     std::vector<std::string> candidates;
     for (size_t other : c.stock) {
       const Product& o = c.products[other];
-      if (other != index && o.family == p.family && o.active && o.controlsStock) {
+      if (other != index && o.family == p.family && o.range == p.range && o.unit == p.unit &&
+          o.active && o.controlsStock && !o.noCost) {
         candidates.push_back(o.code);
       }
     }
@@ -262,7 +330,7 @@ std::vector<Dish> buildStandardDishes(const Catalog& c) {
     d.category = t.category;
     for (const auto& ing : t.ingredients) {
       const Product& p = stockNamed(c, ing.product);
-      d.recipe.push_back({p.code, ing.quantity, p.unit});
+      d.recipe.push_back({p.code, portion(p, ing.quantity), p.unit});
     }
     dishes.push_back(std::move(d));
   }
@@ -278,8 +346,7 @@ std::vector<RecipeItem> variant(const Catalog& c, const std::vector<RecipeItem>&
     used.insert(item.product);
   for (const auto& item : base) {
     RecipeItem v = item;
-    v.net = round4(item.net * rng.between(0.85, 1.15));
-    if (v.net <= 0) v.net = item.net;
+    double net = item.net * rng.between(0.85, 1.15);
     auto opt = c.optionals.find(item.product);
     if (opt != c.optionals.end() && rng.chance(0.25)) {
       for (const auto& candidate : opt->second) {
@@ -291,6 +358,7 @@ std::vector<RecipeItem> variant(const Catalog& c, const std::vector<RecipeItem>&
         }
       }
     }
+    v.net = portion(c.products[c.byCode.at(v.product)], net);
     out.push_back(v);
   }
   return out;
@@ -343,6 +411,7 @@ class Generator {
   void run() {
     catalog_ = buildCatalog();
     standard_ = buildStandardDishes(catalog_);
+    lapses();
     company();
     products();
     dishes();
@@ -448,7 +517,8 @@ class Generator {
     double size = b == 1 ? 1.0 : 0.7 + 0.1 * ((b * 7) % 6);
     Inserter(db_, "FILIAL", {"CDFILIAL", "NMFILIAL", "DTPROCESSO"})
         .row(code, "RESTAURANTE " + code, reference_);
-    Inserter(db_, "PARAMFILIAL", {"CDFILIAL", "IDCOMCUSPERC"}).row(code, b % 2 == 0 ? "C" : "T");
+    Inserter(db_, "PARAMFILIAL", {"CDFILIAL", "IDCOMCUSPERC"})
+        .row(code, countsClients(b) ? "C" : "T");
     Inserter(db_, "PARAMPLANEJA",
              {"CDFILIAL", "IDUTILFATCOR", "IDUTILFATCOC", "IDTIPCALCFAT", "IDQTLIQUBRUT",
               "NRCORSAFRA", "NRCORINICSAF", "NRCORENTRSAF", "IDBLOALTRELO"})
@@ -468,7 +538,7 @@ class Generator {
     auto history = costHistory(b, code);
     quotations(b, code);
     auto recipes = branchRecipes(b, code);
-    consumption(code);
+    consumption(b, code, size);
     for (size_t s = 0; s < std::size(kServices); ++s) {
       menusAndRealized(b, code, s, size, recipes, history);
     }
@@ -521,26 +591,61 @@ class Generator {
     return history;
   }
 
+  static bool countsClients(int b) { return b % 2 == 0; }
+
+  void lapses() {
+    for (double month = previousStart_; month <= nextEnd_;) {
+      platform::Ymd ymd = platform::decodeDate(month);
+      for (const auto& lapse : kLapses) {
+        double d = month + lapse.fromDay - 1;
+        while (platform::dayOfWeek(d) != lapse.weekday)
+          d += 1;
+        lapses_[stockNamed(catalog_, lapse.product).code].push_back({d, d + lapse.days - 1});
+      }
+      month += platform::daysInMonth(ymd.year, ymd.month);
+    }
+  }
+
+  // The lapse of `product` that holds `day` or starts after it, if any.
+  const std::pair<double, double>* nextLapse(const std::string& product, double day) const {
+    auto it = lapses_.find(product);
+    if (it == lapses_.end()) return nullptr;
+    for (const auto& window : it->second) {
+      if (window.second >= day) return &window;
+    }
+    return nullptr;
+  }
+
   void quotations(int b, const std::string& code) {
     Rng rng(seedFor(4, static_cast<uint64_t>(b)));
     Inserter ins(db_, "COTACAO",
                  {"CDFILIAL", "CDPRODUTO", "CDFORNECED", "VRPRECO", "DTINIVALITM", "DTFINVALITM",
                   "NMMARCA", "IDORIGEM"});
     const char* brands[] = {"BOA MESA", "SABOR REAL", "DA FAZENDA", "PRIMOR", "SELETO", ""};
-    double cutoff = monthStart_ - 10;
+    quotes_.clear();
+    quoteFactor_.clear();
     for (size_t index : catalog_.stock) {
       const Product& p = catalog_.products[index];
       if (p.noCost) continue;
-      int suppliers = rng.range(2, 3);
-      int first = rng.range(0, 7);
+      // Who quotes and how dear does not depend on how far back the history goes.
+      Rng supplierRng(seedFor(7, static_cast<uint64_t>(b), index));
+      int suppliers = supplierRng.range(2, 3);
+      int first = supplierRng.range(0, 7);
       for (int k = 0; k < suppliers; ++k) {
         int supplier = (first + k * 3) % 8;
-        double factor = rng.between(0.94, 1.10);
-        const char* brand = brands[rng.range(0, 5)];
+        double factor = supplierRng.between(0.94, 1.10);
+        const char* brand = brands[supplierRng.range(0, 5)];
+        quoteFactor_[p.code] += factor / suppliers;
         double start = historyStart_ - rng.range(0, 20);
+        // Each supplier quotes period after period, except across the product's lapses.
         while (start <= nextEnd_) {
+          const auto* lapse = nextLapse(p.code, start);
+          if (lapse != nullptr && lapse->first <= start) {
+            start = lapse->second + 1;
+            continue;
+          }
           double end = start + rng.range(25, 45) - 1;
-          if (p.outdated && end >= cutoff) end = cutoff;
+          if (lapse != nullptr && lapse->first <= end) end = lapse->first - 1;
           // Half of the quotations are for a pack the product is bought in.
           std::string quoted = p.code;
           auto packs = catalog_.purchase.find(index);
@@ -550,14 +655,40 @@ class Generator {
                              rng.range(0, int(packs->second.size()) - 1))]]
                          .code;
           }
-          ins.row(code, quoted, supplierCode(supplier),
-                  round2(priceAt(p, start) * factor * rng.between(0.98, 1.02)), start, end,
-                  std::string(brand), "C");
-          if (p.outdated && end >= cutoff) break;
-          start = end + 1 + (rng.chance(0.1) ? rng.range(1, 10) : 0);
+          double price = round2(priceAt(p, start) * factor * rng.between(0.98, 1.02));
+          ins.row(code, quoted, supplierCode(supplier), price, start, end, std::string(brand), "C");
+          quotes_[p.code].push_back({start, end, price});
+          start = end + 1;
         }
       }
     }
+  }
+
+  double quoteFactor(const std::string& product) const {
+    auto it = quoteFactor_.find(product);
+    return it == quoteFactor_.end() ? 0.0 : it->second;
+  }
+
+  // The average of the quotations valid on the day, or of those that ended last before it: the
+  // screen's default cost.
+  double quotedCost(const std::string& product, double day) const {
+    auto it = quotes_.find(product);
+    if (it == quotes_.end()) return 0;
+    double sum = 0, lastEnd = -1, lastSum = 0;
+    int count = 0, lastCount = 0;
+    for (const auto& q : it->second) {
+      if (q.from <= day && day <= q.to) {
+        sum += q.price;
+        ++count;
+      } else if (q.to < day && q.to >= lastEnd) {
+        if (q.to > lastEnd) lastSum = 0, lastCount = 0;
+        lastEnd = q.to;
+        lastSum += q.price;
+        ++lastCount;
+      }
+    }
+    if (count > 0) return sum / count;
+    return lastCount > 0 ? lastSum / lastCount : 0.0;
   }
 
   struct BranchRecipes {
@@ -617,35 +748,49 @@ class Generator {
     return r;
   }
 
-  void consumption(const std::string& code) {
+  // Disposables per diner and a day's cleaning and gas, sized to the service and the branch;
+  // weekends and holidays use half the cleaning and gas. The targets are what a full day costs.
+  void consumption(int b, const std::string& code, double size) {
     Inserter type(db_, "TIPOCONSSERV", {"CDFILIAL", "CDSERVFILI", "CDTPRCONSFIX", "VRCUSTPADRTP"});
     Inserter item(
         db_, "ITCONSSERV",
         {"CDFILIAL", "CDSERVFILI", "CDTPRCONSFIX", "NRTIPODIA", "CDPRODUTO", "QTCONSSERV"});
+    const char* cleaningProducts[] = {"DETERGENTE", "DESINFETANTE", "AGUA SANITARIA", "ESPONJA",
+                                      "PANO DE LIMPEZA"};
+    const double cleaning[][5] = {{3, 2, 2, 4, 3}, {1.5, 1, 1, 2, 2}, {1, 0.5, 0.5, 1, 1}};
+    double priced = monthStart_ + 14;
     for (size_t s = 0; s < std::size(kServices); ++s) {
       const char* service = kServices[s].code;
-      type.row(code, service, "01", 0.45);
-      type.row(code, service, "02", 60.0);
+      std::vector<std::pair<const Product*, double>> perDiner = {
+          {&stockNamed(catalog_, "GUARDANAPO"), 2.0},
+          {&stockNamed(catalog_, "LUVA DESCARTAVEL"), 0.02},
+          {&stockNamed(catalog_, "COPO DESCARTAVEL 200ML"), 1.0}};
+      if (s != 2) perDiner.push_back({&stockNamed(catalog_, "TALHER DESCARTAVEL"), 1.0});
+      if (s == 0) perDiner.push_back({&stockNamed(catalog_, "EMBALAGEM MARMITEX"), 0.05});
+      std::vector<std::pair<const Product*, double>> fixed;
+      for (size_t k = 0; k < std::size(cleaningProducts); ++k) {
+        const Product& p = stockNamed(catalog_, cleaningProducts[k]);
+        double quantity = cleaning[s][k] * size;
+        fixed.push_back(
+            {&p, p.unit == "UN" ? std::max(1.0, std::round(quantity)) : round1(quantity)});
+      }
+      fixed.push_back({&stockNamed(catalog_, "GAS DE COZINHA"), round1(kServices[s].gas * size)});
+
+      double perDinerTarget = 0, fixedTarget = 0;
+      for (const auto& [p, qty] : perDiner)
+        perDinerTarget += qty * quotedCost(p->code, priced);
+      for (const auto& [p, qty] : fixed)
+        fixedTarget += qty * quotedCost(p->code, priced);
+      // The screen divides by the clients where the branch counts them.
+      if (countsClients(b)) perDinerTarget /= kClientShare;
+      type.row(code, service, "01", round2(perDinerTarget));
+      type.row(code, service, "02", round2(fixedTarget));
       for (int dayType = 1; dayType <= 8; ++dayType) {
-        // Weekends and holidays use half the cleaning and gas.
         double fixedShare = dayType == 1 || dayType == 7 || dayType == 8 ? 0.5 : 1.0;
-        std::vector<std::pair<const char*, double>> perDiner = {{"GUARDANAPO", 2.0},
-                                                                {"LUVA DESCARTAVEL", 0.02}};
-        if (s != 2) {
-          perDiner.push_back({"COPO DESCARTAVEL 200ML", 1.0});
-          perDiner.push_back({"TALHER DESCARTAVEL", 1.0});
-        }
-        if (s == 0) perDiner.push_back({"EMBALAGEM MARMITEX", 0.05});
-        for (const auto& [name, qty] : perDiner) {
-          item.row(code, service, "01", dayType, stockNamed(catalog_, name).code, qty);
-        }
-        double gas = s == 0 ? 6.0 : s == 1 ? 3.0 : 1.5;
-        std::vector<std::pair<const char*, double>> fixed = {
-            {"DETERGENTE", 2.0}, {"DESINFETANTE", 1.0},    {"AGUA SANITARIA", 1.0},
-            {"ESPONJA", 4.0},    {"PANO DE LIMPEZA", 2.0}, {"GAS DE COZINHA", gas}};
-        for (const auto& [name, qty] : fixed) {
-          item.row(code, service, "02", dayType, stockNamed(catalog_, name).code, qty * fixedShare);
-        }
+        for (const auto& [p, qty] : perDiner)
+          item.row(code, service, "01", dayType, p->code, qty);
+        for (const auto& [p, qty] : fixed)
+          item.row(code, service, "02", dayType, p->code, qty * fixedShare);
       }
     }
   }
@@ -663,18 +808,75 @@ class Generator {
     double diners;
   };
 
+  using Pools = std::map<DishCategory, std::vector<const Dish*>>;
+  using Weekly = std::map<std::pair<int, DishCategory>, const Dish*>;  // weekday, category
+  using Plan = std::vector<std::pair<DishCategory, double>>;           // category, diner share
+
+  struct Draw {
+    std::vector<std::pair<const Dish*, double>> dishes;  // dish, share of the diners
+    double cost = 0;                                     // per estimated diner, at catalogue prices
+  };
+
+  // What a diner of the dish costs: on the day at the screen's default cost, or at catalogue
+  // prices and the suppliers' usual margin when `day` is 0 (the planner's view, the same
+  // whatever the quotation history).
+  double dishCost(size_t s, const Dish& dish, const BranchRecipes& recipes, double day) const {
+    double cost = 0;
+    for (const auto& item : recipeInForce(s, dish, recipes)) {
+      const Product& p = catalog_.products[catalog_.byCode.at(item.product)];
+      double unit = day == 0 ? p.price * quoteFactor(item.product) : quotedCost(item.product, day);
+      cost += item.net * p.factor * unit;
+    }
+    return cost;
+  }
+
+  Draw drawMenu(size_t s, double day, const Plan& plan, const Pools& pools, const Weekly& weekly,
+                const BranchRecipes& recipes, Rng& rng) const {
+    Draw draw;
+    std::set<const Dish*> chosen;
+    std::set<DishCategory> specialServed;
+    int weekday = platform::dayOfWeek(day);
+    for (const auto& [category, share] : plan) {
+      const Dish* dish = nullptr;
+      auto special = weekly.find({weekday, category});
+      if (special != weekly.end() && specialServed.insert(category).second) dish = special->second;
+      const auto& candidates = pools.at(category);
+      for (int attempt = 0; attempt < 20 && dish == nullptr; ++attempt) {
+        const Dish* c =
+            candidates[static_cast<size_t>(rng.range(0, static_cast<int>(candidates.size()) - 1))];
+        if (!chosen.count(c)) dish = c;
+      }
+      if (dish == nullptr) continue;
+      chosen.insert(dish);
+      draw.dishes.push_back({dish, share});
+      draw.cost += share * dishCost(s, *dish, recipes, 0);
+    }
+    return draw;
+  }
+
   void menusAndRealized(int b, const std::string& code, size_t s, double size,
                         const BranchRecipes& recipes,
                         const std::map<std::string, std::vector<HistoryPoint>>& history) {
     const Service& service = kServices[s];
     Rng rng(seedFor(6, static_cast<uint64_t>(b), s));
-    std::map<DishCategory, std::vector<const Dish*>> pool;
-    for (const auto& d : standard_)
-      pool[d.category].push_back(&d);
+    std::set<std::string> specials;
+    for (const auto& special : kSpecials)
+      specials.insert(special.dish);
+    Pools pools;
+    for (const auto& d : standard_) {
+      if (!specials.count(d.name)) pools[d.category].push_back(&d);
+    }
     for (const auto& d : recipes.localDishes)
-      pool[d.category].push_back(&d);
+      pools[d.category].push_back(&d);
+    Weekly weekly;
+    for (const auto& special : kSpecials) {
+      if (special.service != s) continue;
+      for (const auto& d : standard_) {
+        if (d.name == special.dish) weekly[{special.weekday, special.category}] = &d;
+      }
+    }
 
-    std::vector<std::pair<DishCategory, double>> plan;  // category, share of the diners
+    Plan plan;
     if (s == 0) {
       plan = {{DishCategory::Rice, 1.0},  {DishCategory::Beans, 1.0}, {DishCategory::Main, 0.6},
               {DishCategory::Main, 0.4},  {DishCategory::Side, 0.5},  {DishCategory::Side, 0.5},
@@ -707,32 +909,73 @@ class Generator {
     for (double month = previousStart_; month <= nextEnd_;) {
       platform::Ymd ymd = platform::decodeDate(month);
       double monthEnd = month + platform::daysInMonth(ymd.year, ymd.month) - 1;
-      rateio.row(code, service.code, month, round2(service.indirect * size));
-      padrao.row(code, service.code, month,
-                 round2(service.standard * (0.97 + 0.01 * (ymd.month % 5))));
-      std::vector<MenuRow> rows;
+      std::vector<double> days;
       std::map<double, double> estimates;
+      double monthDiners = 0;
       for (double d = month; d <= monthEnd; d += 1) {
         if (!serves(s, d)) continue;
         int weekday = platform::dayOfWeek(d);
         double share = holidays_.count(d) ? 0.3 : weekday == 1 ? 0.35 : weekday == 7 ? 0.55 : 1.0;
         double estimated = std::round(service.diners * size * share * rng.between(0.95, 1.05));
         estimates[d] = estimated;
-        dayIns.row(code, service.code, d, estimated, std::round(estimated * 0.92));
-        std::set<const Dish*> chosen;
-        for (const auto& [category, dinerShare] : plan) {
-          const auto& candidates = pool[category];
-          const Dish* dish = nullptr;
-          for (int attempt = 0; attempt < 20 && dish == nullptr; ++attempt) {
-            const Dish* c = candidates[static_cast<size_t>(
-                rng.range(0, static_cast<int>(candidates.size()) - 1))];
-            if (!chosen.count(c)) dish = c;
-          }
-          if (dish == nullptr) continue;
-          chosen.insert(dish);
-          rows.push_back({d, dish, std::round(estimated * dinerShare)});
+        monthDiners += estimated;
+        days.push_back(d);
+        dayIns.row(code, service.code, d, estimated, std::round(estimated * kClientShare));
+      }
+
+      std::map<double, std::vector<Draw>> draws;
+      std::vector<double> drawnCosts;
+      for (double d : days) {
+        for (int k = 0; k < kMenuDraws; ++k) {
+          draws[d].push_back(drawMenu(s, d, plan, pools, weekly, recipes, rng));
+          drawnCosts.push_back(draws[d].back().cost);
         }
       }
+      double typical = median(drawnCosts);
+      std::set<double> rich;
+      size_t richDays =
+          std::max<size_t>(1, static_cast<size_t>(std::round(kRichDays * days.size())));
+      while (rich.size() < std::min(richDays, days.size()))
+        rich.insert(days[static_cast<size_t>(rng.range(0, static_cast<int>(days.size()) - 1))]);
+
+      std::vector<MenuRow> rows;
+      std::vector<double> usualTotals;
+      double richest = 0;
+      for (double d : days) {
+        double aim = typical * (rich.count(d) ? kRichCost : 1.0);
+        const Draw* best = nullptr;
+        for (const auto& draw : draws[d]) {
+          if (best == nullptr || std::abs(draw.cost - aim) < std::abs(best->cost - aim)) {
+            best = &draw;
+          }
+        }
+        double estimated = estimates[d];
+        double material = 0;
+        for (const auto& [dish, share] : best->dishes) {
+          double diners = std::round(estimated * share);
+          rows.push_back({d, dish, diners});
+          material += diners * dishCost(s, *dish, recipes, d);
+        }
+        double consumed = 0;
+        int dayType = holidays_.count(d) ? 8 : platform::dayOfWeek(d);
+        for (const auto& item : itemsOfDay) {
+          if (item.dayType != dayType) continue;
+          consumed +=
+              item.quantity * (item.perDiner ? estimated : 1.0) * quotedCost(item.product, d);
+        }
+        double basis = countsClients(b) ? std::round(estimated * kClientShare) : estimated;
+        double total = material + consumed + service.indirectPerDiner * estimated;
+        if (rich.count(d)) {
+          richest = std::max(richest, total / basis);
+        } else {
+          usualTotals.push_back(total / basis);
+        }
+      }
+      rateio.row(code, service.code, month, round2(service.indirectPerDiner * monthDiners));
+      // At least the richest day shows over the standard.
+      double standard = std::min(median(usualTotals) * kStandardMargin, richest / 1.01);
+      padrao.row(code, service.code, month, round2(standard));
+
       std::map<const Dish*, int> count;
       for (const auto& r : rows)
         ++count[r.dish];
@@ -829,6 +1072,14 @@ class Generator {
   Catalog catalog_;
   std::vector<Dish> standard_;
   std::set<double> holidays_;
+  struct Quoted {
+    double from;
+    double to;
+    double price;
+  };
+  std::map<std::string, std::vector<Quoted>> quotes_;  // the branch's, by stock product
+  std::map<std::string, double> quoteFactor_;          // its suppliers' mean price factor
+  std::map<std::string, std::vector<std::pair<double, double>>> lapses_;  // by stock product
 };
 
 }  // namespace

@@ -8,10 +8,16 @@
 //     and purchase products that become them, with optional substitutes;
 //   - about 120 dishes: the standard catalogue ("P") with standard recipes, 10 local dishes per
 //     branch, local variants of standard dishes and per-service recipes;
-//   - menus with estimated diners for the months before, of and after the reference day;
-//   - quotations of several suppliers with validity periods (some products outdated in the
-//     reference month, some with no cost at all), average and last purchase cost history,
-//     consumption types and items, indirect costs, holidays, season bands, standard costs;
+//   - menus with estimated diners for the months before, of and after the reference day, drawn
+//     so a day's raw material stays near the month's typical cost, richer on about one day in
+//     eight, with weekly specials (feijoada at Wednesday's lunch and dinner, tapioca at its
+//     breakfast); recipe quantities per diner within the range of their product's kind
+//     (kindRange in demo_catalog.h);
+//   - quotations of several suppliers with validity periods, lapsing every month for a few days
+//     for a handful of products (outdated on those days only); a few products never quoted nor
+//     bought, two of them in the weekly specials (their zero costs); average and last purchase
+//     cost history, consumption types and items with targets of what a full day costs, indirect
+//     costs, holidays, season bands, and standard costs that the richer days exceed;
 //   - realized withdrawals and served diners from the previous month's first day up to the
 //     reference day.
 // Branch "0001" blocks insert/delete in revised local recipes (IDBLOALTRELO "S").

@@ -1,5 +1,6 @@
 // The day: menu dishes, recipe products, consumption and the origin of a cost.
 #include "platform/date.h"
+#include "platform/format.h"
 #include "server/cost/menu.h"
 #include "server/cost/unit_cost.h"
 #include "server/objects/ana_cust_rev_rec.h"
@@ -118,13 +119,14 @@ Variant AnaCustRevRec::GetOrigemCusto(db::Database& db, const CallContext&, cons
   cost::CostResolver costs(db, branch, costMode, costDate, costDate, {stockProduct});
   auto quotes = costs.origin(stockProduct, costDate);
   if (quotes.empty()) return Variant(std::move(packet));
+  const double used = costs.at(stockProduct, costDate).value;
   // The chosen quotations with their supplier and quoted product, in one query.
   std::string ids;
   for (const auto& q : quotes)
     ids += (ids.empty() ? "" : ", ") + std::to_string(q.id);
   auto st = db.prepare(
       "SELECT C.CDFORNECED, F.IDTPIJURFORN, F.NRINSJURFORN, F.NMRAZSOCFORN, C.CDPRODUTO,"
-      " P.CDARVPROD, P.NMPRODUTO, C.DTINIVALITM, C.DTFINVALITM, C.NMMARCA, C.IDORIGEM"
+      " P.CDARVPROD, P.NMPRODUTO, C.DTINIVALITM, C.DTFINVALITM, C.NMMARCA, C.IDORIGEM, C.VRPRECO"
       " FROM COTACAO C JOIN FORNECEDOR F ON F.CDFORNECED = C.CDFORNECED"
       " JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODUTO WHERE C.IDCOTACAO IN (" +
       ids + ") ORDER BY C.DTFINVALITM, C.IDCOTACAO");
@@ -133,7 +135,9 @@ Variant AnaCustRevRec::GetOrigemCusto(db::Database& db, const CallContext&, cons
         {packets::text(st->text(0)), packets::text(st->text(1)), packets::text(st->text(2)),
          packets::text(st->text(3)), packets::text(st->text(4)), packets::text(st->text(5)),
          packets::text(st->text(6)), packets::day(st->real(7)), packets::day(st->real(8)),
-         packets::text(st->text(9)), packets::text(st->text(10))});
+         packets::text(st->text(9)), packets::text(st->text(10)),
+         packets::num(platform::roundDec(st->real(11), 5)), packets::num(used),
+         packets::day(costDate)});
   }
   return Variant(std::move(packet));
 }

@@ -119,7 +119,12 @@ Variant AnaCustRevRec::DelConsplan(db::Database& db, const CallContext&, const P
 }
 
 int64_t AnaCustRevRec::sweepWorkTables(db::Database& db) {
+  // Servers sharing a database sweep the same rows: one at a time, and the others skip their turn
+  // rather than wait for rows that are going anyway.
   db::Transaction tx(db);
+  auto lock = db.prepare(db.dialect().tryTaskLock(kSweepLock));
+  if (!lock->step() || lock->integer(0) != 1) return 0;
+  lock->reset();
   auto st = db.prepare("DELETE FROM CONSPLANCHAVE WHERE DTCRIACAO < ?1");
   st->bindInt(1, env_.nowSeconds() - kWorkTableLifetimeSeconds);
   st->run();

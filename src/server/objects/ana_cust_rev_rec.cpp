@@ -29,6 +29,7 @@ platform::Variant AnaCustRevRec::call(db::Database& db, const CallContext& conte
       {"AltComensais", {&AnaCustRevRec::AltComensais, Access::Writes}},
       {"TrocaProduto", {&AnaCustRevRec::TrocaProduto, Access::Writes}},
       {"GetCustoModos", {&AnaCustRevRec::GetCustoModos}},
+      {"GetPesoExcecao", {&AnaCustRevRec::GetPesoExcecao}},
   };
   return kMethods.call(*this, db, context, method, params);
 }

@@ -3,11 +3,15 @@
 //
 // Month methods build the daily costs (GetTrabCusto) and keep, under a new 10-character key, one
 // work-table row from which the month's lists plan it again (see work_table.h), released by
-// DelConsplan, swept once older than a day, or dropped when its operator holds too many. Day methods answer the rows the screen adds up; what the screen adds up for a
-// day equals that day's row of GetTrabCusto.
+// DelConsplan, swept once older than a day, or dropped when its operator holds too many. Day
+// methods answer the rows the screen adds up; what the screen adds up for a day equals that day's
+// row of GetTrabCusto.
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "server/objects/remote_object.h"
 
@@ -25,9 +29,27 @@ class AnaCustRevRec : public RemoteObject {
   platform::Variant call(db::Database& db, const CallContext& context, std::string_view method,
                          const std::vector<platform::Variant>& params) override;
 
-  // Deletes the work tables older than a day, in one transaction. Returns how many keys went.
+  // Deletes the work tables older than a day, in one transaction. Returns how many keys went: 0
+  // when another server on the same database is sweeping at the moment.
   // The server's app runs it at open and hourly (see WorkTableSweep). Errors: DbError.
   int64_t sweepWorkTables(db::Database& db);
+  // The task lock (Dialect::tryTaskLock) a sweep holds.
+  static constexpr int64_t kSweepLock = 0x4d43'5357;
+
+  // One product's planned use over a period.
+  struct PlannedUse {
+    std::string product;  // CDPRODUTO
+    double quantity = 0;  // sum of the days' quantities
+    double cost = 0;      // sum of the days' quantity times unit cost, unrounded
+    bool outdated = false;
+  };
+  // The work table `key` of `branch` for the days [first, last], one entry per product, planned
+  // with the work table's arguments (see work_table.h); nullopt when no such key is kept
+  // (released, swept or another branch's). Errors: DbError.
+  static std::optional<std::vector<PlannedUse>> readWorkTable(db::Database& db,
+                                                              const std::string& key,
+                                                              const std::string& branch,
+                                                              double first, double last);
 
  private:
   friend class MethodTable<AnaCustRevRec>;
@@ -67,7 +89,8 @@ class AnaCustRevRec : public RemoteObject {
   //   GetConsServ(branch, service, day, costMode, day type "1".."8", costDate, costBranch) ->
   //   [cdsConsumo, cdsConsServ, cdsComens]; nothing is consumed on a day without a menu.
   //   GetOrigemCusto(branch, product, costMode, costDate) -> cdsOrigemCusto: the quotations the
-  //   cost came from (empty outside the quotation modes).
+  //   cost came from (empty outside the quotation modes), each with its unit cost (VRUNITARIO),
+  //   the cost used (VRCUSTO: their average in mode 44) and the cost date (DTCUSTO).
   platform::Variant GetCardapio(db::Database&, const CallContext&, const Params&);
   platform::Variant GetProduto(db::Database&, const CallContext&, const Params&);
   platform::Variant GetConsServ(db::Database&, const CallContext&, const Params&);
@@ -112,6 +135,18 @@ class AnaCustRevRec : public RemoteObject {
   //   where a mode has no cost). Refused: an unknown branch or product, a code beyond its
   //   column, more than 5,000 products.
   platform::Variant GetCustoModos(db::Database&, const CallContext&, const Params&);
+  //   GetPesoExcecao(list "0" zero cost | "1" outdated quotation, work-table key, branch, cost
+  //   branch, service, costMode, first, last, fixedCostDate, useFixedCostDate, costDate) ->
+  //   packet with one row per product of that exception list over [first, last]: CDPRODUTO,
+  //   CDARVPROD, NMPRODUTO, QTPLANMES (quantity planned in the period), VRCUSTOMES (its planned
+  //   cost), PCPESO (VRCUSTOMES in percent of the period's planned cost of every product, 5
+  //   decimals), IDPESOESTIM ("S" when the planned cost is 0 and VRCUSTOMES is estimated with the
+  //   first of the modes 6, 44, 48, 10, 30, 7 that prices the product at costDate), ranked by
+  //   PCPESO, highest first, then CDARVPROD. The zero-cost list is planned as GetProdCustZero
+  //   plans it; the outdated one is read from the work table (readWorkTable), planned again when
+  //   the key is gone. Refused: a list other than "0" or "1", a key beyond its column, an unknown
+  //   branch, service, cost mode or cost branch, an unusable period.
+  platform::Variant GetPesoExcecao(db::Database&, const CallContext&, const Params&);
 
   Environment env_;
 };

@@ -68,6 +68,8 @@ inline constexpr const char* kPratoSemDiaAberto =
 inline constexpr const char* kFatorInvalido = "Fator de correção inválido.";
 inline constexpr const char* kProdutosDemais =
     "Produtos demais em uma só consulta: consulte no máximo 5.000 produtos por vez.";
+inline constexpr const char* kListaExcecaoInvalida =
+    "Lista de exceções inválida (0: custo zero, 1: cotação desatualizada): ";
 inline constexpr const char* kErroBanco = "Erro no banco de dados: ";
 
 }  // namespace server::objects::msg

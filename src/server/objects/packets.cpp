@@ -107,7 +107,8 @@ DataPacket prodCotDesatu() {
 DataPacket origemCusto() {
   return make({t("CDFORNECED", 21), t("IDTPIJURFORN", 1), t("NRINSJURFORN", 20),
                t("NMRAZSOCFORN", 40), t("CDPRODUTO", 10), t("CDARVPROD", 20), t("NMPRODUTO", 50),
-               d("DTINIVALITM"), d("DTFINVALITM"), t("NMMARCA", 20), t("IDORIGEM", 1)});
+               d("DTINIVALITM"), d("DTFINVALITM"), t("NMMARCA", 20), t("IDORIGEM", 1),
+               f("VRUNITARIO"), f("VRCUSTO"), d("DTCUSTO")});
 }
 
 DataPacket pesqProd() {
@@ -127,6 +128,11 @@ DataPacket pesqProdOpc() {
 DataPacket custoModos() {
   return make({t("CDARVPROD", 20), t("NMPRODUTO", 50), f("VRCUSTO6"), f("VRCUSTO44"),
                f("VRCUSTO48"), f("VRCUSTO10"), f("VRCUSTO30"), f("VRCUSTO7")});
+}
+
+DataPacket pesoExcecao() {
+  return make({t("CDPRODUTO", 10), t("CDARVPROD", 20), t("NMPRODUTO", 50), f("QTPLANMES"),
+               f("VRCUSTOMES"), f("PCPESO"), t("IDPESOESTIM", 1)});
 }
 
 }  // namespace server::objects::packets

@@ -31,6 +31,8 @@ platform::DataPacket pesqProdOpc();    // cdsPesqProdOpc
 // GetCustoModos: CDARVPROD, NMPRODUTO, VRCUSTO6, VRCUSTO44, VRCUSTO48, VRCUSTO10, VRCUSTO30,
 // VRCUSTO7.
 platform::DataPacket custoModos();
+// GetPesoExcecao: CDPRODUTO, CDARVPROD, NMPRODUTO, QTPLANMES, VRCUSTOMES, PCPESO, IDPESOESTIM.
+platform::DataPacket pesoExcecao();
 
 // Values of the packet's field types.
 inline platform::Variant text(std::string value) {

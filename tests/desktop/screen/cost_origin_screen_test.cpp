@@ -183,6 +183,54 @@ TEST(CostOriginScreen, ShowsTheQuotationsWithTheOnesThatSetTheCostMarked) {
   }
 }
 
+// Unit costs against the cost used, as GetOrigemCusto answers them.
+platform::DataPacket costedQuotes(std::vector<double> unitCosts, double used) {
+  platform::DataPacket packet;
+  packet.fields = {{"NMRAZSOCFORN", FieldType::Text, 40},
+                   {"VRUNITARIO", FieldType::Float, 0},
+                   {"VRCUSTO", FieldType::Float, 0},
+                   {"DTCUSTO", FieldType::DateTime, 0}};
+  for (double unit : unitCosts)
+    packet.rows.push_back({Variant("FORNECEDOR"), Variant(unit), Variant(used),
+                           Variant::date(platform::encodeDate(2026, 4, 17))});
+  return packet;
+}
+
+TEST(CostOriginScreen, AnAverageMarksNoQuotationAndSaysHowManyItAverages) {
+  const struct {
+    const char* name;
+    platform::DataPacket packet;
+    std::vector<QString> marks;
+    QString caption;  // empty: none shown
+  } cases[] = {
+      {"mean of two prices",
+       costedQuotes({4.0, 5.0}, 4.5),
+       {"", ""},
+       "Custo médio de 2 cotações: 4,50000"},
+      {"mean equal to the middle price",
+       costedQuotes({1.0, 2.0, 3.0}, 2.0),
+       {"", "", ""},
+       "Custo médio de 3 cotações: 2,00000"},
+      {"tied lowest prices", costedQuotes({4.0, 4.0}, 4.0), {"✔", "✔"}, ""},
+      {"one quotation", costedQuotes({4.0}, 4.0), {"✔"}, ""},
+      {"a price that is not the cost", costedQuotes({4.0, 6.0}, 4.0), {"✔", ""}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<QDialog> dialog(makeCostOriginScreen(c.packet, "0001", "00012"));
+    EXPECT_TRUE(dialog->windowTitle().endsWith(QString::fromUtf8("— Custo de 17/04/2026")))
+        << dialog->windowTitle().toStdString();
+    auto* view = dialog->findChild<QTableView*>("originTable");
+    ASSERT_NE(view, nullptr);
+    std::vector<QString> marks;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+      marks.push_back(view->model()->index(r, 0).data().toString());
+    EXPECT_EQ(marks, c.marks);
+    auto* caption = dialog->findChild<QLabel*>("averageCaption");
+    EXPECT_EQ(caption != nullptr ? caption->text() : QString(), c.caption);
+  }
+}
+
 TEST(CostOriginScreen, APacketWithoutRowsSaysSoInsteadOfAnEmptyTable) {
   const struct {
     const char* name;

@@ -101,7 +101,8 @@ TEST(SiblingScreens, UnusableParametersAndUnknownCodesAreRefusedClearly) {
        "Tela RCX00513: parâmetros inválidos."},
       {"RCX00514", platform::Variant::array({platform::Variant("0001")}),
        "Tela RCX00514: parâmetros inválidos."},
-      {"RCX00515", platform::Variant::array({}), "Tela RCX00515 não disponível."},
+      {"RCX00515", platform::Variant::array({}), "Tela RCX00515: parâmetros inválidos."},
+      {"RCX00599", platform::Variant::array({}), "Tela RCX00599 não disponível."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.code);
