@@ -1,6 +1,10 @@
 // Application-server figures on the demo company: the month's daily costs for the largest
 // service-month (also on a scale-50 database, which must cost about the same), one day's
 // products, a recipe save of five changes, and the costs of every cost mode for 200 products.
+// Through the server as `menucost-server` assembles it: eight clients loading months at once
+// (median and p99 of a load), the database's growth over 1,000 abandoned month loads, and a login
+// at the shipped work factor for a known operator, a wrong password, an unknown operator and a
+// 4 MB password.
 //
 // The scale-50 database takes a while to create; it is kept in the temporary directory and
 // reused by later runs (MENUCOST_BENCH_DIR overrides the directory).
@@ -9,16 +13,23 @@
 // MENUCOST_BENCH_PG names (a URL; the demo company is created there when it holds none), for a
 // comparison on the same machine; without it they are skipped.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <barrier>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/data_packet.h"
 #include "platform/date.h"
+#include "server/app/server_app.h"
+#include "server/auth/password.h"
 #include "server/db/postgres_database.h"
 #include "server/db/sqlite_database.h"
 #include "server/demo/demo_data.h"
@@ -265,32 +276,16 @@ void BM_GetCustoModos200(benchmark::State& state) {
   state.counters["products"] = static_cast<double>(codes.size());
 }
 
-// The weights of 200 outdated-quotation products read from a month's work table: a work table of
-// 200 stock products planned every day of the month, each flagged outdated.
-void BM_GetPesoExcecao200(benchmark::State& state) {
+// The weights of the outdated-quotation products of the demo's largest service-month, planned
+// from the work table of its month load.
+void BM_GetPesoExcecao_Outdated(benchmark::State& state) {
   Fixture& f = fixture(1);
-  const std::string key = "BPESO00200";
-  {
-    server::db::Transaction tx(*f.db);
-    auto head = f.db->prepare(
-        "INSERT INTO CONSPLANCHAVE (CDCONSPLAN, CDFILIAL, CDSERVFILI, DTCRIACAO)"
-        " VALUES (?1, ?2, ?3, 1773000000)");
-    head->bindText(1, key);
-    head->bindText(2, f.month.branch);
-    head->bindText(3, f.month.service);
-    head->run();
-    auto rows = f.db->prepare(
-        "INSERT INTO CONSPLAN (CDCONSPLAN, DTCONSPLAN, CDPRODUTO, QTCONSPLAN, CUSTOPROD,"
-        " IDCUSTODESATU) SELECT ?1, ?2, CDPRODUTO, 1.5, 2.25, 'S' FROM PRODUTO"
-        " WHERE CDPRODESTO = CDPRODUTO ORDER BY CDPRODUTO LIMIT 200");
-    for (double d = kFirst; d <= kLast; d += 1) {
-      rows->bindText(1, key);
-      rows->bindReal(2, d);
-      rows->run();
-      rows->reset();
-    }
-    tx.commit();
+  const Variant load = f.trabCusto();
+  if (!load.isArray()) {
+    state.SkipWithError(load.debugString().c_str());
+    return;
   }
+  const Variant key = load[0];
   size_t products = 0;
   for (auto _ : state) {
     Variant r = f.call("GetPesoExcecao", {"1", key, f.month.branch, "", f.month.service, 6,
@@ -325,8 +320,175 @@ void BM_GetPesoExcecao_ZeroCost(benchmark::State& state) {
   state.counters["products"] = static_cast<double>(products);
 }
 
+// A copy of the demo database served as `menucost-server` serves it, so what a benchmark writes
+// stays out of the cached one.
+struct Served {
+  Served() {
+    {
+      auto source = demoDatabase(1);
+      source->exec("PRAGMA wal_checkpoint(TRUNCATE)");
+      month = largestServiceMonth(*source);
+    }
+    const char* dir = std::getenv("MENUCOST_BENCH_DIR");
+    path = ((dir != nullptr ? std::filesystem::path(dir) : std::filesystem::temp_directory_path()) /
+            ("menucost-bench-served-" + std::to_string(::getpid()) + ".db"))
+               .string();
+    std::filesystem::copy_file(benchPath(1), path,
+                               std::filesystem::copy_options::overwrite_existing);
+    server::ServerOptions options;
+    options.databasePath = path;
+    instance = server::openServer(options);
+  }
+  ~Served() {
+    instance = {};
+    for (const char* suffix : {"", "-wal", "-shm"})
+      std::filesystem::remove(path + suffix);
+  }
+  Variant load(const std::string& operatorCode) {
+    return instance.dispatcher->call(
+        server::CallContext{operatorCode}, server::objects::AnaCustRevRec::kName, "GetTrabCusto",
+        {month.branch, month.service, Variant::date(kFirst), Variant::date(kLast), 6, operatorCode,
+         false, Variant::date(0.0), "", false});
+  }
+  void release(const Variant& key) {
+    instance.dispatcher->call(server::CallContext{"analista"},
+                              server::objects::AnaCustRevRec::kName, "DelConsplan",
+                              {key, month.branch});
+  }
+  // The database file and its log, after folding the log in.
+  uintmax_t bytes() {
+    instance.pool->acquire()->exec("PRAGMA wal_checkpoint(TRUNCATE)");
+    uintmax_t total = 0;
+    for (const char* suffix : {"", "-wal"}) {
+      std::error_code ignored;
+      const uintmax_t size = std::filesystem::file_size(path + suffix, ignored);
+      if (!ignored) total += size;
+    }
+    return total;
+  }
+
+  std::string path;
+  ServiceMonth month;
+  server::ServerInstance instance;
+};
+
+double percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t index = static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5);
+  return values[std::min(index, values.size() - 1)];
+}
+
+// Eight screens opening the month at the same moment, each releasing its work table afterwards
+// as a screen does when it reloads; every round starts them together.
+void BM_MonthLoads8Clients(benchmark::State& state) {
+  constexpr int kClients = 8;
+  constexpr int kLoadsPerRound = 3;
+  Served served;
+  std::vector<double> latencies;
+  for (auto _ : state) {
+    std::vector<std::vector<double>> perClient(kClients);
+    std::barrier start(kClients);
+    std::vector<std::thread> clients;
+    const auto began = std::chrono::steady_clock::now();
+    for (int c = 0; c < kClients; ++c) {
+      clients.emplace_back([&, c] {
+        const std::string op = "op" + std::to_string(c);
+        start.arrive_and_wait();
+        for (int i = 0; i < kLoadsPerRound; ++i) {
+          const auto t0 = std::chrono::steady_clock::now();
+          Variant result = served.load(op);
+          perClient[c].push_back(
+              std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0)
+                  .count());
+          if (result.isArray()) served.release(result[0]);
+        }
+      });
+    }
+    for (auto& t : clients)
+      t.join();
+    state.SetIterationTime(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
+    for (const auto& l : perClient)
+      latencies.insert(latencies.end(), l.begin(), l.end());
+  }
+  state.counters["load_p50_ms"] = percentile(latencies, 0.50);
+  state.counters["load_p99_ms"] = percentile(latencies, 0.99);
+  state.counters["loads"] = static_cast<double>(latencies.size());
+}
+
+// Screens that never release their month: what 1,000 loads by ten operators leave behind.
+void BM_DatabaseGrowth1000Loads(benchmark::State& state) {
+  Served served;
+  const uintmax_t before = served.bytes();
+  for (auto _ : state) {
+    for (int i = 0; i < 1000; ++i) {
+      Variant result = served.load("op" + std::to_string(i % 10));
+      if (!result.isArray()) {
+        state.SkipWithError(result.debugString().c_str());
+        return;
+      }
+    }
+  }
+  state.counters["growth_KB"] = static_cast<double>(served.bytes() - before) / 1024.0;
+  state.counters["work_tables"] = static_cast<double>(
+      scalar(*served.instance.pool->acquire(), "SELECT COUNT(*) FROM CONSPLANCHAVE"));
+}
+
+// One login at the shipped work factor. Arguments: 0 the right password, 1 a wrong one, 2 an
+// unknown operator, 3 a 4 MB password.
+void BM_Login(benchmark::State& state) {
+  static const std::string path = [] {
+    std::string p = (std::filesystem::temp_directory_path() /
+                     ("menucost-bench-login-" + std::to_string(::getpid()) + ".db"))
+                        .string();
+    auto db = SqliteDatabase::open(p, OpenMode::Create);
+    server::schema::migrate(*db, 0);
+    auto st = db->prepare("INSERT INTO OPERADOR VALUES ('analista', 'ANALISTA', 'S', ?1)");
+    st->bindText(1, server::auth::newPasswordHash("analista"));
+    st->run();
+    return p;
+  }();
+  auto pool = std::make_shared<server::db::ConnectionPool>(
+      [] { return SqliteDatabase::open(path, OpenMode::ReadWrite); }, 1);
+  server::auth::DbAuthenticator auth(pool);
+  const std::string huge(4 << 20, 'a');
+  const struct {
+    const char* op;
+    std::string_view password;
+    bool ok;
+  } cases[] = {{"analista", "analista", true},
+               {"analista", "errada", false},
+               {"ninguem", "analista", false},
+               {"analista", huge, false}};
+  const auto& c = cases[state.range(0)];
+  for (auto _ : state) {
+    if (auth.authenticate(c.op, c.password).has_value() != c.ok) {
+      state.SkipWithError("unexpected login answer");
+      return;
+    }
+  }
+  state.counters["iterations_per_hash"] = server::auth::kPasswordIterations;
+}
+
 }  // namespace
 
+BENCHMARK(BM_MonthLoads8Clients)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(10)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true)
+    ->UseManualTime();
+BENCHMARK(BM_DatabaseGrowth1000Loads)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_Login)
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true)
+    ->UseRealTime();
 BENCHMARK(BM_GetTrabCusto_Demo)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
@@ -362,7 +524,7 @@ BENCHMARK(BM_GetCustoModos200)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)
     ->UseRealTime();
-BENCHMARK(BM_GetPesoExcecao200)
+BENCHMARK(BM_GetPesoExcecao_Outdated)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(7)
     ->ReportAggregatesOnly(true)

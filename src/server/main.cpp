@@ -1,5 +1,7 @@
 // menucost-server: serves the four remote objects of the recipe cost analysis over HTTP from one
 // database (SQLite file or PostgreSQL URL), until SIGINT or SIGTERM.
+#include <unistd.h>
+
 #include <chrono>
 #include <exception>
 #include <iostream>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "platform/command_line.h"
+#include "server/app/operator_admin.h"
 #include "server/app/server_app.h"
 #include "server/app/server_options.h"
 #include "server/db/open_database.h"
@@ -23,6 +26,10 @@ int main(int argc, char** argv) {
   if (options.help) {
     std::cout << server::serverUsage();
     return 0;
+  }
+  if (options.admin != server::ServerCommandOptions::AdminAction::None) {
+    return server::admin::runOperatorAdmin(
+        options, std::cin, isatty(STDIN_FILENO) ? STDIN_FILENO : -1, std::cout, std::cerr);
   }
   try {
     options.onSweepFailure = [](const std::string& reason) {

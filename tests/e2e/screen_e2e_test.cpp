@@ -257,8 +257,9 @@ TEST_F(E2ETest, PagesLoadTheirDataLazily) {
     ASSERT_TRUE(d.selectSubPage(f.tshAnaCusto));
     EXPECT_EQ(log->count("GetTrabCusto"), 2);
     EXPECT_NE(f.ctx.workTableId, firstKey);
-    EXPECT_EQ(scalar("SELECT COUNT(*) FROM CONSPLAN WHERE CDCONSPLAN = '" + firstKey + "'").toInt(),
-              0);
+    EXPECT_EQ(
+        scalar("SELECT COUNT(*) FROM CONSPLANCHAVE WHERE CDCONSPLAN = '" + firstKey + "'").toInt(),
+        0);
     ASSERT_TRUE(d.selectPage(f.tshCotDesatu));
     EXPECT_EQ(log->last("GetProdCotDesatu").at(0), Variant(f.ctx.workTableId));
   });
@@ -341,10 +342,12 @@ TEST_F(E2ETest, ClosingReleasesTheWorkTable) {
   std::string key;
   open([&](TfrmAnaCustRevRec& f, Driver&) {
     key = f.ctx.workTableId;
-    EXPECT_GT(scalar("SELECT COUNT(*) FROM CONSPLAN WHERE CDCONSPLAN = '" + key + "'").toInt(), 0);
+    EXPECT_GT(scalar("SELECT COUNT(*) FROM CONSPLANCHAVE WHERE CDCONSPLAN = '" + key + "'").toInt(),
+              0);
   });
   ASSERT_EQ(key.size(), 10u);
-  EXPECT_EQ(scalar("SELECT COUNT(*) FROM CONSPLAN WHERE CDCONSPLAN = '" + key + "'").toInt(), 0);
+  EXPECT_EQ(scalar("SELECT COUNT(*) FROM CONSPLANCHAVE WHERE CDCONSPLAN = '" + key + "'").toInt(),
+            0);
   EXPECT_EQ(frmAnaCustRevRec, nullptr);
 }
 

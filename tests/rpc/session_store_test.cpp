@@ -77,6 +77,30 @@ TEST_F(SessionStoreTest, LoginSweepsExpiredSessions) {
   EXPECT_EQ(store.touch(fresh), std::optional<std::string>("ADMIN"));
 }
 
+TEST(SessionStore, ADeactivatedOperatorsSessionsEndAtTheirNextCall) {
+  std::set<std::string> inactive;
+  int asked = 0;
+  SessionStore store(milliseconds(1000), nullptr, [&](const std::string& op) {
+    ++asked;
+    return inactive.count(op) == 0;
+  });
+  const std::string first = store.open("MARIA");
+  const std::string second = store.open("MARIA");
+  const std::string other = store.open("ADMIN");
+  EXPECT_EQ(store.touch(first), std::optional<std::string>("MARIA"));
+  EXPECT_EQ(asked, 1);
+
+  inactive.insert("MARIA");
+  EXPECT_EQ(store.touch(second), std::nullopt);
+  // Both of her sessions went; reactivating does not bring them back.
+  EXPECT_EQ(store.size(), 1u);
+  inactive.clear();
+  EXPECT_EQ(store.touch(first), std::nullopt);
+  EXPECT_EQ(store.touch(other), std::optional<std::string>("ADMIN"));
+  EXPECT_EQ(store.closeOperator("ADMIN"), 1u);
+  EXPECT_EQ(store.touch(other), std::nullopt);
+}
+
 TEST(SessionStore, RefusesANonPositiveTimeout) {
   EXPECT_THROW(SessionStore(milliseconds(0)), std::invalid_argument);
 }

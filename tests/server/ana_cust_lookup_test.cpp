@@ -167,7 +167,7 @@ TEST_F(LookupTest, StandardRecipeServerChecks) {
   for (const auto& c : {ParamCase{"analista", 1}, ParamCase{"filial", 0}, ParamCase{"consulta", -1},
                         ParamCase{"ninguem", -1}}) {
     SCOPED_TRACE(c.op);
-    EXPECT_EQ(call(standard_, *db_, "GetParamGrup", {c.op, "ARRV"}).toInt(), c.expected);
+    EXPECT_EQ(call(standard_, *db_, "GetParamGrup", {c.op, "ARRV"}, c.op).toInt(), c.expected);
   }
   struct StatusCase {
     const char* code;
@@ -190,11 +190,69 @@ TEST_F(LookupTest, StandardRecipeServerChecks) {
   }
 }
 
+TEST_F(LookupTest, RightsAndParametersOfAnotherOperatorAreRefused) {
+  const Variant refused(
+      "Operador não autorizado a consultar direitos ou parâmetros de outro operador.");
+  const std::string key = "ALTERACAO_PRODUTO_RECEITA_PADRAO";
+  struct Case {
+    const char* label;
+    server::objects::RemoteObject* object;
+    const char* method;
+    std::vector<Variant> params;
+    const char* caller;
+    Variant expected;
+  };
+  // filial holds neither the right nor ARRV; analista holds both.
+  const Case cases[] = {
+      {"Autoriza naming a richer operator",
+       &authorization_,
+       "Autoriza",
+       {"analista", 4, key, ""},
+       "filial",
+       refused},
+      {"Autoriza naming an unknown operator",
+       &authorization_,
+       "Autoriza",
+       {"ninguem", 4, key},
+       "analista",
+       refused},
+      {"Autoriza with an empty operator is the caller's",
+       &authorization_,
+       "Autoriza",
+       {"", 4, key},
+       "filial",
+       Variant(false)},
+      {"GetParamGrup naming a richer operator",
+       &standard_,
+       "GetParamGrup",
+       {"analista", "ARRV"},
+       "filial",
+       refused},
+      {"GetParamGrup naming the caller in another case",
+       &standard_,
+       "GetParamGrup",
+       {"ANALISTA", "ARRV"},
+       "analista",
+       refused},
+      {"GetParamGrup with an empty operator is the caller's",
+       &standard_,
+       "GetParamGrup",
+       {"", "ARRV"},
+       "filial",
+       Variant(0)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(call(*c.object, *db_, c.method, c.params, c.caller), c.expected);
+  }
+}
+
 TEST_F(LookupTest, AuthorisationAndOptionalProducts) {
   const std::string key = "ALTERACAO_PRODUTO_RECEITA_PADRAO";
   EXPECT_EQ(call(authorization_, *db_, "Autoriza", {4, key, ""}, "analista"), Variant(true));
   EXPECT_EQ(call(authorization_, *db_, "Autoriza", {4, key, ""}, "filial"), Variant(false));
-  EXPECT_EQ(call(authorization_, *db_, "Autoriza", {"analista", 4, key}, "filial"), Variant(true));
+  EXPECT_EQ(call(authorization_, *db_, "Autoriza", {"analista", 4, key}, "analista"),
+            Variant(true));
   EXPECT_EQ(call(authorization_, *db_, "Autoriza", {"analista", 5, key, ""}), Variant(false));
 
   Variant opc = call(dishInfo_, *db_, "PesqProdOpc", {"02.01.001.0001", "4"});

@@ -2,8 +2,11 @@
 // figures of the small fixture.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/data_packet.h"
 #include "server/objects/ana_cust_rev_rec.h"
+#include "server/objects/work_table.h"
 #include "server_fixture.h"
 
 namespace servertest {
@@ -132,9 +135,15 @@ TEST_F(MonthTest, OutdatedDaysAndWorkTable) {
   ASSERT_EQ(outdated.rows.size(), 1u);
   EXPECT_EQ(outdated.value(0, "DTDATA").toDouble(), day(2026, 3, 16));
   // Planned consumption per day and product, recipes and consumption: 7 on 16/03, 3 on the
-  // holiday, 4 on 09/03.
-  EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM CONSPLAN WHERE CDCONSPLAN = 'KEY0000001'"), 14);
-  EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM CONSPLAN WHERE IDCUSTODESATU = 'S'"), 1);
+  // holiday, 4 on 09/03; planned from the work table's one row.
+  EXPECT_EQ(scalar(*db_, "SELECT COUNT(*) FROM CONSPLANCHAVE WHERE CDCONSPLAN = 'KEY0000001'"), 1);
+  auto work = server::objects::findWorkTable(*db_, "KEY0000001", "0001");
+  ASSERT_TRUE(work);
+  const auto planned = server::objects::plannedProducts(*db_, *work);
+  EXPECT_EQ(planned.size(), 14u);
+  EXPECT_EQ(std::count_if(planned.begin(), planned.end(),
+                          [](const auto& entry) { return entry.second.unit.outdated; }),
+            1);
 
   // The outdated list comes from the work table: FEIJAO on 16/03, 4.8 units at 8.00, valid in
   // February.

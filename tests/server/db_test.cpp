@@ -520,7 +520,8 @@ TEST(MigrationsTest, ForeignKeysHoldTheMenuToItsDishes) {
                DbError);
   // Deleting a work-table key takes its rows along.
   db->exec(
-      "INSERT INTO CONSPLANCHAVE VALUES ('K', '0001', '00001', 1);"
+      "INSERT INTO CONSPLANCHAVE (CDCONSPLAN, CDFILIAL, CDSERVFILI, DTCRIACAO)"
+      " VALUES ('K', '0001', '00001', 1);"
       "INSERT INTO CONSPLAN VALUES ('K', 46097, '1001', 1, 1, 'N', NULL, NULL)");
   db->exec("DELETE FROM CONSPLANCHAVE");
   EXPECT_EQ(scalar(*db, "SELECT COUNT(*) FROM CONSPLAN"), 0);

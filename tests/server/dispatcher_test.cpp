@@ -134,7 +134,8 @@ TEST_F(DispatcherTest, CallsFromSeveralThreadsAtOnce) {
   for (int t = 0; t < 6; ++t) {
     threads.emplace_back([&, t] {
       for (int i = 0; i < 10; ++i) {
-        CallContext ctx{"analista"};
+        // An operator per call: none of them reaches the bound on work tables held.
+        CallContext ctx{"op" + std::to_string(t) + "." + std::to_string(i)};
         Variant month =
             dispatcher_->call(ctx, "Rcx00500.rdmAnaCustRevRec", "GetTrabCusto",
                               {"0001", "00001", Variant::date(46082), Variant::date(46112), 6,

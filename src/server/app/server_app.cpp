@@ -44,7 +44,8 @@ ServerInstance openServer(const ServerOptions& options) {
   auto dispatcher = std::make_unique<ServerDispatcher>(instance.pool, std::move(env));
   ServerDispatcher* sweeper = dispatcher.get();
   instance.dispatcher = std::move(dispatcher);
-  instance.authenticator = std::make_unique<auth::DbAuthenticator>(instance.pool);
+  instance.authenticator =
+      std::make_unique<auth::DbAuthenticator>(instance.pool, options.passwordPolicy);
   WorkTableSweep::FailureSink onFailure = options.onSweepFailure;
   if (!onFailure) {
     onFailure = [](const std::string& reason) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "server/app/work_table_sweep.h"
+#include "server/auth/password.h"
 #include "server/db/connection_pool.h"
 #include "server/db/database.h"
 #include "server/rpc/dispatcher.h"
@@ -23,6 +24,8 @@ struct ServerOptions {
   // Demo reference day (processing date of every branch); today when absent.
   std::optional<double> demoDate;
   size_t maxConnections = 8;
+  // How passwords are checked and hashed; tests lower the work factor, sites never need to.
+  auth::PasswordPolicy passwordPolicy;
   // Abandoned work tables are swept at open and then this often.
   std::chrono::milliseconds sweepInterval = std::chrono::hours(1);
   // Why a periodic sweep failed; null: written to std::cerr.

@@ -17,6 +17,7 @@
 #include "server/objects/lookups.h"
 #include "server/objects/messages.h"
 #include "server/objects/packets.h"
+#include "server/objects/work_table.h"
 #include "server/objects/write_limits.h"
 
 namespace server::objects {
@@ -95,21 +96,22 @@ ListedUses plannedUses(db::Database& db, bool outdatedList, const std::string& b
 std::optional<std::vector<AnaCustRevRec::PlannedUse>> AnaCustRevRec::readWorkTable(
     db::Database& db, const std::string& key, const std::string& branch, double first,
     double last) {
-  auto head = db.prepare("SELECT 1 FROM CONSPLANCHAVE WHERE CDCONSPLAN = ?1 AND CDFILIAL = ?2");
-  head->bindText(1, key);
-  head->bindText(2, branch);
-  if (key.empty() || !head->step()) return std::nullopt;
-  auto st = db.prepare(
-      "SELECT CDPRODUTO, SUM(QTCONSPLAN), SUM(QTCONSPLAN * CUSTOPROD),"
-      " MAX(CASE WHEN IDCUSTODESATU = 'S' THEN 1 ELSE 0 END)"
-      " FROM CONSPLAN WHERE CDCONSPLAN = ?1 AND DTCONSPLAN >= ?2 AND DTCONSPLAN <= ?3"
-      " GROUP BY CDPRODUTO ORDER BY CDPRODUTO");
-  st->bindText(1, key);
-  st->bindReal(2, first);
-  st->bindReal(3, last);
+  auto work = findWorkTable(db, key, branch);
+  if (!work) return std::nullopt;
+  // The day's lines as the month load planned them, added up per product over the period.
+  std::map<std::string, PlannedUse> byProduct;
+  for (const auto& [dayProduct, planned] : plannedProducts(db, *work)) {
+    if (dayProduct.first < first || dayProduct.first > last) continue;
+    auto& use = byProduct[dayProduct.second];
+    use.product = dayProduct.second;
+    use.quantity += planned.quantity;
+    use.cost += planned.quantity * planned.unit.value;
+    use.outdated = use.outdated || planned.unit.outdated;
+  }
   std::vector<PlannedUse> uses;
-  while (st->step())
-    uses.push_back({st->text(0), st->real(1), st->real(2), st->integer(3) != 0});
+  uses.reserve(byProduct.size());
+  for (auto& [code, use] : byProduct)
+    uses.push_back(std::move(use));
   return uses;
 }
 

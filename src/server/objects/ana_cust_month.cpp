@@ -11,6 +11,7 @@
 #include "server/objects/context_checks.h"
 #include "server/objects/messages.h"
 #include "server/objects/packets.h"
+#include "server/objects/work_table.h"
 
 namespace server::objects {
 
@@ -23,95 +24,16 @@ namespace {
 // plan years at once.
 constexpr double kMaxRangeDays = 62;
 
-struct PlannedProduct {
-  std::string code;
-  std::string treeCode;
-  std::string name;
-  double quantity = 0;
-  cost::UnitCost unit;
-};
-using PlannedKey = std::pair<double, std::string>;  // day, product
-
-std::map<PlannedKey, PlannedProduct> aggregate(const std::vector<cost::PlannedLine>& lines,
-                                               bool recipeOnly) {
-  std::map<PlannedKey, PlannedProduct> byDayProduct;
-  for (const auto& line : lines) {
-    if (recipeOnly && !line.fromRecipe) continue;
-    auto& entry = byDayProduct[{line.day, line.product}];
-    entry.code = line.product;
-    entry.treeCode = line.treeCode;
-    entry.name = line.name;
-    entry.quantity += line.quantity;
-    entry.unit = line.unit;
-  }
-  for (auto& [key, entry] : byDayProduct)
-    entry.quantity = roundDec(entry.quantity, 5);
-  return byDayProduct;
-}
-
 bool countsClients(db::Database& db, const std::string& branch) {
   auto st = db.prepare("SELECT IDCOMCUSPERC FROM PARAMFILIAL WHERE CDFILIAL = ?1");
   st->bindText(1, branch);
   return st->step() && st->text(0) == "C";
 }
 
-void storeWorkTable(db::Database& db, const std::string& key, const std::string& branch,
-                    const std::string& service, int64_t now,
-                    const std::map<PlannedKey, PlannedProduct>& planned) {
-  db::Transaction tx(db);
-  auto head = db.prepare(
-      "INSERT INTO CONSPLANCHAVE (CDCONSPLAN, CDFILIAL, CDSERVFILI, DTCRIACAO)"
-      " VALUES (?1, ?2, ?3, ?4)");
-  head->bindText(1, key);
-  head->bindText(2, branch);
-  head->bindText(3, service);
-  head->bindInt(4, now);
-  head->run();
-
-  // Rows go in batches of multi-row inserts rather than one statement per product.
-  constexpr size_t kBatch = 100;
-  constexpr int kColumns = 8;
-  std::vector<const std::pair<const PlannedKey, PlannedProduct>*> rows;
-  for (const auto& entry : planned)
-    rows.push_back(&entry);
-  for (size_t start = 0; start < rows.size(); start += kBatch) {
-    size_t count = std::min(kBatch, rows.size() - start);
-    std::string sql =
-        "INSERT INTO CONSPLAN (CDCONSPLAN, DTCONSPLAN, CDPRODUTO, QTCONSPLAN, CUSTOPROD,"
-        " IDCUSTODESATU, DTCUSTOSUP, DTFINCUSTSUP) VALUES ";
-    for (size_t i = 0; i < count; ++i) {
-      int base = static_cast<int>(i) * kColumns;
-      sql += i > 0 ? ", (" : "(";
-      for (int c = 1; c <= kColumns; ++c) {
-        sql += "?" + std::to_string(base + c) + (c < kColumns ? ", " : ")");
-      }
-    }
-    auto st = db.prepare(sql);
-    for (size_t i = 0; i < count; ++i) {
-      const auto& [k, p] = *rows[start + i];
-      int base = static_cast<int>(i) * kColumns;
-      st->bindText(base + 1, key);
-      st->bindReal(base + 2, k.first);
-      st->bindText(base + 3, k.second);
-      st->bindReal(base + 4, p.quantity);
-      st->bindReal(base + 5, p.unit.value);
-      st->bindText(base + 6, p.unit.outdated ? "S" : "N");
-      if (p.unit.hasValidity) {
-        st->bindReal(base + 7, p.unit.validFrom);
-        st->bindReal(base + 8, p.unit.validTo);
-      } else {
-        st->bindNull(base + 7);
-        st->bindNull(base + 8);
-      }
-    }
-    st->run();
-  }
-  tx.commit();
-}
-
 }  // namespace
 
-Variant AnaCustRevRec::GetTrabCusto(db::Database& db, const CallContext&, const Params& params) {
+Variant AnaCustRevRec::GetTrabCusto(db::Database& db, const CallContext& context,
+                                    const Params& params) {
   Args args("GetTrabCusto", params, 10);
   std::string branch = args.text(0);
   std::string service = args.text(1);
@@ -126,16 +48,24 @@ Variant AnaCustRevRec::GetTrabCusto(db::Database& db, const CallContext&, const 
   if (!refusal.empty()) return Variant(refusal);
   if (last < first || last - first > kMaxRangeDays) return Variant(msg::kPeriodoInvalido);
 
-  auto plan = cost::planMonth(db, branch, service, first, last, costMode,
-                              effectiveCostBranch(branch, costBranch),
-                              useFixed ? std::optional<double>(fixedDate) : std::nullopt);
+  WorkTable work{.branch = branch,
+                 .service = service,
+                 .operatorCode = context.operatorCode,
+                 .first = first,
+                 .last = last,
+                 .costMode = costMode,
+                 .costBranch = effectiveCostBranch(branch, costBranch),
+                 .fixedCostDate = useFixed ? std::optional<double>(fixedDate) : std::nullopt};
+  auto plan = cost::planMonth(db, branch, service, first, last, costMode, work.costBranch,
+                              work.fixedCostDate);
   auto planned = aggregate(plan.lines, false);
 
   std::string key;
   for (int attempt = 0;; ++attempt) {
     key = env_.newKey();
+    work.key = key;
     try {
-      storeWorkTable(db, key, branch, service, env_.nowSeconds(), planned);
+      storeWorkTable(db, work, env_.nowSeconds());
       break;
     } catch (const db::DbError&) {
       // A key already taken is the only failure worth a second try.
@@ -180,7 +110,6 @@ Variant AnaCustRevRec::DelConsplan(db::Database& db, const CallContext&, const P
   std::string branch = args.text(1);
   if (key.empty()) return Variant("");
   db::Transaction tx(db);
-  // CONSPLAN rows go with their key (ON DELETE CASCADE).
   auto st = db.prepare("DELETE FROM CONSPLANCHAVE WHERE CDCONSPLAN = ?1 AND CDFILIAL = ?2");
   st->bindText(1, key);
   st->bindText(2, branch);
@@ -265,34 +194,25 @@ Variant AnaCustRevRec::GetProdCotDesatu(db::Database& db, const CallContext&,
                            hasValidity ? packets::day(to) : Variant::null()});
   };
 
-  auto head = db.prepare("SELECT 1 FROM CONSPLANCHAVE WHERE CDCONSPLAN = ?1 AND CDFILIAL = ?2");
-  head->bindText(1, key);
-  head->bindText(2, branch);
-  if (!key.empty() && head->step()) {
-    auto st = db.prepare(
-        "SELECT C.DTCONSPLAN, C.CDPRODUTO, P.CDARVPROD, P.NMPRODUTO, C.QTCONSPLAN, C.CUSTOPROD,"
-        " C.DTCUSTOSUP, C.DTFINCUSTSUP"
-        " FROM CONSPLAN C JOIN PRODUTO P ON P.CDPRODUTO = C.CDPRODUTO"
-        " WHERE C.CDCONSPLAN = ?1 AND C.IDCUSTODESATU = 'S' AND C.DTCONSPLAN >= ?2"
-        " AND C.DTCONSPLAN <= ?3 ORDER BY C.DTCONSPLAN, P.CDARVPROD");
-    st->bindText(1, key);
-    st->bindReal(2, first);
-    st->bindReal(3, last);
-    while (st->step()) {
-      addRow(st->real(0), st->text(1), st->text(2), st->text(3), st->real(4), st->real(5),
-             !st->isNull(6), st->real(6), st->real(7));
-    }
-    return Variant(std::move(packet));
+  // The month as its load planned it; planned from the call's own arguments when the work table
+  // is gone (released or swept) rather than an empty list for a screen still open.
+  WorkTable work;
+  if (auto found = findWorkTable(db, key, branch)) {
+    work = std::move(*found);
+  } else {
+    work = WorkTable{.branch = branch,
+                     .service = service,
+                     .first = first,
+                     .last = last,
+                     .costMode = costMode,
+                     .costBranch = effectiveCostBranch(branch, costBranch),
+                     .fixedCostDate = useFixed ? std::optional<double>(fixedDate) : std::nullopt};
   }
-  // The work table is gone (released or swept): plan the month again rather than answer an
-  // empty list for a screen still open.
-  auto plan = cost::planMonth(db, branch, service, first, last, costMode,
-                              effectiveCostBranch(branch, costBranch),
-                              useFixed ? std::optional<double>(fixedDate) : std::nullopt);
+  const PlannedProducts planned = plannedProducts(db, work);
   std::vector<std::pair<std::pair<double, std::string>, const PlannedProduct*>> rows;
-  auto planned = aggregate(plan.lines, false);
   for (const auto& [k, p] : planned) {
-    if (p.unit.outdated) rows.push_back({{k.first, p.treeCode}, &p});
+    if (p.unit.outdated && k.first >= first && k.first <= last)
+      rows.push_back({{k.first, p.treeCode}, &p});
   }
   std::sort(rows.begin(), rows.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });

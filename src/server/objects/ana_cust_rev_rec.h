@@ -1,10 +1,11 @@
 // "Rcx00500.rdmAnaCustRevRec": the cost-analysis object. Every method takes its arguments in the
 // screen's contract order and answers the contract's shape; refusals are text results.
 //
-// Month methods build the daily costs (GetTrabCusto) and keep the month's planned consumption in
-// the work table CONSPLAN under a new 10-character key, released by DelConsplan or swept once
-// older than a day. Day methods answer the rows the screen adds up; what the screen adds up for a
-// day equals that day's row of GetTrabCusto.
+// Month methods build the daily costs (GetTrabCusto) and keep, under a new 10-character key, one
+// work-table row from which the month's lists plan it again (see work_table.h), released by
+// DelConsplan, swept once older than a day, or dropped when its operator holds too many. Day
+// methods answer the rows the screen adds up; what the screen adds up for a day equals that day's
+// row of GetTrabCusto.
 #pragma once
 
 #include <cstdint>
@@ -42,10 +43,9 @@ class AnaCustRevRec : public RemoteObject {
     double cost = 0;      // sum of the days' quantity times unit cost, unrounded
     bool outdated = false;
   };
-  // The work table `key` of `branch` for the days [first, last], one entry per product; nullopt
-  // when no such key is kept (released, swept or another branch's). The only reader of the work
-  // table's rows outside GetProdCotDesatu: a change of how the month is stored replaces this.
-  // Errors: DbError.
+  // The work table `key` of `branch` for the days [first, last], one entry per product, planned
+  // with the work table's arguments (see work_table.h); nullopt when no such key is kept
+  // (released, swept or another branch's). Errors: DbError.
   static std::optional<std::vector<PlannedUse>> readWorkTable(db::Database& db,
                                                               const std::string& key,
                                                               const std::string& branch,
@@ -71,13 +71,13 @@ class AnaCustRevRec : public RemoteObject {
   // The month (ana_cust_month.cpp)
   //   GetTrabCusto(branch, service, first, last, costMode, operator, useFixedCostDate,
   //   fixedCostDate, costBranch, isBranchModule) -> [work-table key, cdsTrabCusto with every day
-  //   of [first, last], cdsPreCotDesatu]. Writes the work table (one transaction).
+  //   of [first, last], cdsPreCotDesatu]. Writes the work table's one row (one transaction).
   //   DelConsplan(key, branch) -> "" (also for an empty or unknown key).
   //   GetProdCustZero(costBranch, costMode, fixedCostDate, branch, service, first, last,
   //   useFixedCostDate) -> cdsProdCustZero: recipe products costing 0, by day.
   //   GetProdCotDesatu(key, branch, costBranch, service, costMode, first, last, fixedCostDate,
-  //   useFixedCostDate) -> cdsProdCotDesatu from the work table; planned again when the key is
-  //   gone.
+  //   useFixedCostDate) -> cdsProdCotDesatu of the days [first, last], planned with the work
+  //   table's arguments; with the call's own when the key is gone.
   platform::Variant GetTrabCusto(db::Database&, const CallContext&, const Params&);
   platform::Variant DelConsplan(db::Database&, const CallContext&, const Params&);
   platform::Variant GetProdCustZero(db::Database&, const CallContext&, const Params&);

@@ -27,6 +27,8 @@ inline constexpr const char* kTipoDiaInvalido = "Tipo de dia inválido: ";
 inline constexpr const char* kModoCalculoInvalido = "Modo de cálculo do realizado inválido: ";
 inline constexpr const char* kDiaFechado =
     "Dia fechado: o cardápio deste dia não pode mais ser alterado.";
+inline constexpr const char* kOutroOperador =
+    "Operador não autorizado a consultar direitos ou parâmetros de outro operador.";
 inline constexpr const char* kSemDireitoReceitaPadrao =
     "Operador não autorizado a alterar a receita padrão.";
 inline constexpr const char* kReceitaAlterada =

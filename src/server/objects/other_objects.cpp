@@ -23,9 +23,11 @@ Variant Autoriza::call(db::Database& db, const CallContext& context, std::string
   if (params.size() == 3 && params[0].isNumeric()) {
     return Variant(hasRight(db, context.operatorCode, args.integer(0), args.text(1)));
   }
-  std::string operatorCode = args.text(0);
-  if (operatorCode.empty()) operatorCode = context.operatorCode;
-  return Variant(hasRight(db, operatorCode, args.integer(1), args.text(2)));
+  // Rights are the caller's own business: naming anyone else is refused.
+  const std::string operatorCode = args.text(0);
+  if (!operatorCode.empty() && operatorCode != context.operatorCode)
+    return Variant(msg::kOutroOperador);
+  return Variant(hasRight(db, context.operatorCode, args.integer(1), args.text(2)));
 }
 
 Variant InfPrato::call(db::Database& db, const CallContext& context, std::string_view method,
@@ -75,9 +77,13 @@ Variant ReceitaPadrao::call(db::Database& db, const CallContext& context, std::s
   return kMethods.call(*this, db, context, method, params);
 }
 
-Variant ReceitaPadrao::GetParamGrup(db::Database& db, const CallContext&, const Params& params) {
+Variant ReceitaPadrao::GetParamGrup(db::Database& db, const CallContext& context,
+                                    const Params& params) {
   Args args("GetParamGrup", params, 2);
-  return Variant(operatorParam(db, args.text(0), args.text(1)));
+  const std::string operatorCode = args.text(0);
+  if (!operatorCode.empty() && operatorCode != context.operatorCode)
+    return Variant(msg::kOutroOperador);
+  return Variant(operatorParam(db, context.operatorCode, args.text(1)));
 }
 
 Variant ReceitaPadrao::Verif_Status_Prod(db::Database& db, const CallContext&,

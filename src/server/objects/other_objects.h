@@ -8,8 +8,8 @@ namespace server::objects {
 
 // "Inv.rdmAutoriza".
 //   Autoriza(kind, action key, complement) -> true when the calling operator holds the right.
-//   Autoriza(operator code, kind, action key[, complement]) -> the same for that operator; an
-//   empty operator code means the calling operator.
+//   Autoriza(operator code, kind, action key[, complement]) -> the same; the operator code must
+//   be the calling operator's or empty, another operator is refused with a text.
 class Autoriza : public RemoteObject {
  public:
   static constexpr const char* kName = "Inv.rdmAutoriza";
@@ -37,7 +37,8 @@ class InfPrato : public RemoteObject {
 };
 
 // "Rcx00503.rdmReceitaPadrao".
-//   GetParamGrup(operator, parameter) -> 1 holds it, 0 not set, -1 denied or unknown operator.
+//   GetParamGrup(operator, parameter) -> 1 holds it, 0 not set, -1 denied or unknown operator;
+//   the operator must be the calling one (or empty), another is refused with a text.
 //   Verif_Status_Prod(branch, levels, product tree code) -> "PROD_INATIVO" when the product is
 //   inactive or not registered for the branch, else "".
 //   GetVerifProd(branch, product code) -> true when the product must not be used in a recipe.

@@ -51,6 +51,10 @@ class Authenticator {
   // from several threads at once.
   virtual std::optional<std::string> authenticate(std::string_view operatorCode,
                                                   std::string_view password) = 0;
+  // Whether a session of the operator may go on: false once the operator is deactivated or
+  // removed. Authenticators whose operators cannot be deactivated keep the default. Safe to call
+  // from several threads at once.
+  virtual bool isActive(std::string_view /*operatorCode*/) { return true; }
 };
 
 }  // namespace server

@@ -26,6 +26,7 @@
 
 #include "platform/json.h"
 #include "server/rpc/guarded_connections.h"
+#include "server/rpc/login_throttle.h"
 #include "server/rpc/session_store.h"
 #include "wire/json_rpc.h"
 
@@ -186,7 +187,8 @@ struct RpcHttpServer::Impl {
       : dispatcher(d),
         authenticator(a),
         options(std::move(o)),
-        sessions(options.sessionIdleTimeout),
+        sessions(options.sessionIdleTimeout, nullptr,
+                 [&a](const std::string& op) { return a.isActive(op); }),
         answers(options.answers
                     ? options.answers
                     : std::make_shared<MemoryAnswerStore>(64, std::chrono::minutes(10))) {}
@@ -195,6 +197,7 @@ struct RpcHttpServer::Impl {
   Authenticator& authenticator;
   RpcServerOptions options;
   SessionStore sessions;
+  LoginThrottle loginThrottle;
   std::shared_ptr<AnswerStore> answers;
   guard::ConnectionLimits limits;
   guard::ConnectionStats stats;
@@ -304,6 +307,13 @@ struct RpcHttpServer::Impl {
       log("-", "login", started, faultOutcome(kInvalidRequest, "missing credentials"));
       return;
     }
+    if (const int wait = loginThrottle.attempt(op->asString(), req.remote_addr); wait > 0) {
+      answerError(res, kNotAuthenticated, LoginThrottle::message(wait));
+      res.status = 429;
+      res.set_header("Retry-After", std::to_string(wait));
+      log(op->asString(), "login", started, "throttled");
+      return;
+    }
     std::optional<std::string> operatorCode;
     try {
       operatorCode = authenticator.authenticate(op->asString(), password->asString());
@@ -317,6 +327,7 @@ struct RpcHttpServer::Impl {
       log(op->asString(), "login", started, "refused");
       return;
     }
+    loginThrottle.succeeded(op->asString(), req.remote_addr);
     const std::string token = sessions.open(*operatorCode);
     json::Value::Object answer{{"token", json::Value(token)},
                                {"operator", json::Value(*operatorCode)}};

@@ -30,8 +30,10 @@ std::string randomToken(size_t bytes) {
   return token;
 }
 
-SessionStore::SessionStore(std::chrono::milliseconds idleTimeout, Now now)
-    : idleTimeout_(idleTimeout), now_(now ? std::move(now) : Now([] { return Clock::now(); })) {
+SessionStore::SessionStore(std::chrono::milliseconds idleTimeout, Now now, StillAllowed allowed)
+    : idleTimeout_(idleTimeout),
+      now_(now ? std::move(now) : Now([] { return Clock::now(); })),
+      allowed_(std::move(allowed)) {
   if (idleTimeout_ <= std::chrono::milliseconds::zero()) {
     throw std::invalid_argument("SessionStore: idle timeout must be positive");
   }
@@ -52,15 +54,30 @@ std::string SessionStore::open(const std::string& operatorCode) {
 
 std::optional<std::string> SessionStore::touch(const std::string& token) {
   const auto now = now_();
-  std::lock_guard lock(mutex_);
-  auto it = sessions_.find(token);
-  if (it == sessions_.end()) return std::nullopt;
-  if (expired(it->second, now)) {
-    sessions_.erase(it);
+  std::string operatorCode;
+  {
+    std::lock_guard lock(mutex_);
+    auto it = sessions_.find(token);
+    if (it == sessions_.end()) return std::nullopt;
+    if (expired(it->second, now)) {
+      sessions_.erase(it);
+      return std::nullopt;
+    }
+    it->second.lastSeen = now;
+    operatorCode = it->second.operatorCode;
+  }
+  // Asked outside the lock: it may read the database, and other sessions must not wait on it.
+  if (allowed_ && !allowed_(operatorCode)) {
+    closeOperator(operatorCode);
     return std::nullopt;
   }
-  it->second.lastSeen = now;
-  return it->second.operatorCode;
+  return operatorCode;
+}
+
+size_t SessionStore::closeOperator(const std::string& operatorCode) {
+  std::lock_guard lock(mutex_);
+  return std::erase_if(sessions_,
+                       [&](const auto& item) { return item.second.operatorCode == operatorCode; });
 }
 
 bool SessionStore::close(const std::string& token) {

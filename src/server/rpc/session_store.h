@@ -19,20 +19,29 @@ class SessionStore {
  public:
   using Clock = std::chrono::steady_clock;
   using Now = std::function<Clock::time_point()>;
+  // Whether the operator may still act (e.g. not deactivated since the login). May throw; the
+  // exception reaches touch()'s caller.
+  using StillAllowed = std::function<bool(const std::string& operatorCode)>;
 
   // REQUIRES: idleTimeout > 0. `now` replaces the clock (tests); null means Clock::now.
-  explicit SessionStore(std::chrono::milliseconds idleTimeout, Now now = nullptr);
+  // `allowed` is asked on every touch(); null allows every operator.
+  explicit SessionStore(std::chrono::milliseconds idleTimeout, Now now = nullptr,
+                        StillAllowed allowed = nullptr);
 
   // Starts a session for an authenticated operator and returns its new token. Sweeps the sessions
   // that have expired, so abandoned logins do not accumulate. Thread-safe.
   std::string open(const std::string& operatorCode);
 
   // The operator of a live session, restarting its idle time. A session idle for idleTimeout or
-  // longer is expired: it is removed and nullopt returned, as for an unknown token. Thread-safe.
+  // longer is expired: it is removed and nullopt returned, as for an unknown token. So is every
+  // session of an operator no longer allowed. Thread-safe.
   std::optional<std::string> touch(const std::string& token);
 
   // Ends a session; false when the token was unknown or expired. Thread-safe.
   bool close(const std::string& token);
+
+  // Ends every session of the operator; returns how many there were. Thread-safe.
+  size_t closeOperator(const std::string& operatorCode);
 
   // Live and not yet swept sessions.
   size_t size() const;
@@ -46,6 +55,7 @@ class SessionStore {
 
   std::chrono::milliseconds idleTimeout_;
   Now now_;
+  StillAllowed allowed_;
   mutable std::mutex mutex_;
   std::unordered_map<std::string, Entry> sessions_;
 };

@@ -305,6 +305,21 @@ const std::vector<Migration>& migrations() {
            "CREATE INDEX IF NOT EXISTS IX_COMENSEFET_DIA ON COMENSEFET (CDFILIAL, CDSERVFILI,"
            " DTCARDAPIO)",
        }},
+      {3,
+       "work tables of one row: what a month load's lists need to plan it again",
+       {
+           // Keys of the per-product form cannot be read by this version: released at once.
+           "DELETE FROM CONSPLANCHAVE",
+           "ALTER TABLE CONSPLANCHAVE ADD COLUMN CDOPERADOR VARCHAR(12) NOT NULL DEFAULT ''",
+           "ALTER TABLE CONSPLANCHAVE ADD COLUMN DTINICIO DOUBLE PRECISION NOT NULL DEFAULT 0",
+           "ALTER TABLE CONSPLANCHAVE ADD COLUMN DTFIM DOUBLE PRECISION NOT NULL DEFAULT 0",
+           "ALTER TABLE CONSPLANCHAVE ADD COLUMN TPCUSTO INTEGER NOT NULL DEFAULT 0",
+           "ALTER TABLE CONSPLANCHAVE ADD COLUMN CDFILCUSTO VARCHAR(4) NOT NULL DEFAULT ''",
+           // NULL: costs taken on each day.
+           "ALTER TABLE CONSPLANCHAVE ADD COLUMN DTCUSTOFIXA DOUBLE PRECISION",
+           "CREATE INDEX IF NOT EXISTS IX_CONSPLANCHAVE_OPERADOR ON CONSPLANCHAVE (CDOPERADOR,"
+           " DTCRIACAO)",
+       }},
   };
   return list;
 }
