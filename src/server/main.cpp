@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
     options.onSweepFailure = [](const std::string& reason) {
       std::cerr << "menucost-server: sweeping work tables failed: " << reason << std::endl;
     };
+    if (options.callTimeoutSeconds > 0) {
+      options.abandonedClaimAge = std::chrono::seconds(options.callTimeoutSeconds + 10);
+    }
     server::ServerInstance instance = server::openServer(options);
     if (instance.demoCreated)
       std::cout << "menucost-server: demo company created in "
@@ -48,6 +51,10 @@ int main(int argc, char** argv) {
     rpc.tlsKeyFile = options.tlsKeyFile;
     if (options.callTimeoutSeconds > 0)
       rpc.callTimeout = std::chrono::seconds(options.callTimeoutSeconds);
+    // Logins and kept answers are the database's: any server of it serves any session.
+    rpc.sessionIdleTimeout = options.sessionIdleTimeout;
+    rpc.sessions = instance.sessions;
+    rpc.answers = instance.answers;
     server::RpcHttpServer http(*instance.dispatcher, *instance.authenticator, rpc);
     const int port = http.start();
     std::cout << "menucost-server: serving " << server::db::redactedLocation(options.databasePath)

@@ -23,8 +23,8 @@ TEST(RandomToken, IsHexOfTheAskedLengthAndNeverRepeats) {
 // A store on a clock the test moves by hand.
 class SessionStoreTest : public ::testing::Test {
  protected:
-  SessionStore::Clock::time_point now{};
-  SessionStore store{milliseconds(1000), [this] { return now; }};
+  MemorySessionStore::Clock::time_point now{};
+  MemorySessionStore store{milliseconds(1000), [this] { return now; }};
 };
 
 TEST_F(SessionStoreTest, IdleTimeBoundsASession) {
@@ -80,7 +80,7 @@ TEST_F(SessionStoreTest, LoginSweepsExpiredSessions) {
 TEST(SessionStore, ADeactivatedOperatorsSessionsEndAtTheirNextCall) {
   std::set<std::string> inactive;
   int asked = 0;
-  SessionStore store(milliseconds(1000), nullptr, [&](const std::string& op) {
+  MemorySessionStore store(milliseconds(1000), nullptr, [&](const std::string& op) {
     ++asked;
     return inactive.count(op) == 0;
   });
@@ -102,7 +102,7 @@ TEST(SessionStore, ADeactivatedOperatorsSessionsEndAtTheirNextCall) {
 }
 
 TEST(SessionStore, RefusesANonPositiveTimeout) {
-  EXPECT_THROW(SessionStore(milliseconds(0)), std::invalid_argument);
+  EXPECT_THROW(MemorySessionStore(milliseconds(0)), std::invalid_argument);
 }
 
 }  // namespace

@@ -46,14 +46,24 @@ ServerInstance openServer(const ServerOptions& options) {
   instance.dispatcher = std::move(dispatcher);
   instance.authenticator =
       std::make_unique<auth::DbAuthenticator>(instance.pool, options.passwordPolicy);
+  instance.sessions = std::make_shared<DbSessionStore>(instance.pool, options.sessionIdleTimeout);
+  instance.answers = std::make_shared<DbAnswerStore>(instance.pool, options.answerRetention,
+                                                     options.abandonedClaimAge);
   WorkTableSweep::FailureSink onFailure = options.onSweepFailure;
   if (!onFailure) {
     onFailure = [](const std::string& reason) {
       std::cerr << "sweeping work tables failed: " << reason << std::endl;
     };
   }
-  instance.sweep = std::make_unique<WorkTableSweep>([sweeper] { sweeper->sweep(); },
-                                                    options.sweepInterval, std::move(onFailure));
+  auto sessions = instance.sessions;
+  auto answers = instance.answers;
+  instance.sweep = std::make_unique<WorkTableSweep>(
+      [sweeper, sessions, answers] {
+        sweeper->sweep();
+        sessions->sweep();
+        answers->sweep();
+      },
+      options.sweepInterval, std::move(onFailure));
   return instance;
 }
 

@@ -33,6 +33,20 @@ class AnswerStore {
   // Keeps `answer` for the operator's request id, replacing any kept before.
   virtual void keep(std::string_view operatorCode, std::string_view requestId,
                     KeptAnswer answer) = 0;
+  // Before running `call` for the request id: nullopt when the caller is to run it (and then
+  // keep() its answer or release() the id), else the answer already kept. A store shared by
+  // several servers makes a resend arriving at one while another still runs the write wait for
+  // that answer. Within one server the caller serialises runs of the same id itself.
+  virtual std::optional<KeptAnswer> claim(std::string_view operatorCode, std::string_view requestId,
+                                          std::string_view call) {
+    (void)call;
+    return find(operatorCode, requestId);
+  }
+  // Gives up a claim whose run failed, so a resend runs the write again.
+  virtual void release(std::string_view operatorCode, std::string_view requestId) {
+    (void)operatorCode;
+    (void)requestId;
+  }
 };
 
 // Answers in this process's memory: at most `perOperator` per operator (the oldest go first),

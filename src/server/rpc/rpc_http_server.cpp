@@ -187,8 +187,10 @@ struct RpcHttpServer::Impl {
       : dispatcher(d),
         authenticator(a),
         options(std::move(o)),
-        sessions(options.sessionIdleTimeout, nullptr,
-                 [&a](const std::string& op) { return a.isActive(op); }),
+        sessions(options.sessions ? options.sessions
+                                  : std::make_shared<MemorySessionStore>(
+                                        options.sessionIdleTimeout, nullptr,
+                                        [&a](const std::string& op) { return a.isActive(op); })),
         answers(options.answers
                     ? options.answers
                     : std::make_shared<MemoryAnswerStore>(64, std::chrono::minutes(10))) {}
@@ -196,7 +198,7 @@ struct RpcHttpServer::Impl {
   Dispatcher& dispatcher;
   Authenticator& authenticator;
   RpcServerOptions options;
-  SessionStore sessions;
+  std::shared_ptr<SessionStore> sessions;
   LoginThrottle loginThrottle;
   std::shared_ptr<AnswerStore> answers;
   guard::ConnectionLimits limits;
@@ -328,7 +330,7 @@ struct RpcHttpServer::Impl {
       return;
     }
     loginThrottle.succeeded(op->asString(), req.remote_addr);
-    const std::string token = sessions.open(*operatorCode);
+    const std::string token = sessions->open(*operatorCode);
     json::Value::Object answer{{"token", json::Value(token)},
                                {"operator", json::Value(*operatorCode)}};
     res.status = 200;
@@ -347,7 +349,7 @@ struct RpcHttpServer::Impl {
     const auto started = Clock::now();
     if (!readBody(req, res, reader, options.maxBodyBytes, false, "logout", started)) return;
     const std::string operatorCode = sessionOperator();
-    sessions.close(bearerToken(req));
+    sessions->close(bearerToken(req));
     res.status = 200;
     res.set_content("{}", kJson);
     log(operatorCode, "logout", started, "ok");
@@ -385,16 +387,6 @@ struct RpcHttpServer::Impl {
     {
       std::unique_lock lock(runningMutex);
       runningDone.wait(lock, [&] { return runningWrites.count(key) == 0; });
-      if (std::optional<KeptAnswer> kept = answers->find(context.operatorCode, request.requestId)) {
-        if (kept->call != call) {
-          throw RpcFault(kInvalidRequest,
-                         "Requisição inválida: o identificador \"requestId\" já foi usado em "
-                         "outra chamada");
-        }
-        replayed = true;
-        ++replayCount;
-        return std::move(kept->result);
-      }
       runningWrites.insert(key);
     }
     struct Done {
@@ -408,7 +400,29 @@ struct RpcHttpServer::Impl {
         impl.runningDone.notify_all();
       }
     } done{*this, key};
-    platform::Variant result = dispatcher.call(context, object, request.method, request.params);
+    // Outside the lock: a shared store may wait here for another server's run of the same id.
+    if (std::optional<KeptAnswer> kept =
+            answers->claim(context.operatorCode, request.requestId, call)) {
+      if (kept->call != call) {
+        throw RpcFault(kInvalidRequest,
+                       "Requisição inválida: o identificador \"requestId\" já foi usado em "
+                       "outra chamada");
+      }
+      replayed = true;
+      ++replayCount;
+      return std::move(kept->result);
+    }
+    platform::Variant result;
+    try {
+      result = dispatcher.call(context, object, request.method, request.params);
+    } catch (...) {
+      try {
+        answers->release(context.operatorCode, request.requestId);
+      } catch (const std::exception&) {
+        // The claim then lapses by age; the call's own failure is what the client must see.
+      }
+      throw;
+    }
     answers->keep(context.operatorCode, request.requestId, KeptAnswer{call, result});
     return result;
   }
@@ -507,7 +521,7 @@ struct RpcHttpServer::Impl {
     if (!login) {
       const std::string token = bearerToken(req);
       std::optional<std::string> operatorCode;
-      if (!token.empty()) operatorCode = sessions.touch(token);
+      if (!token.empty()) operatorCode = sessions->touch(token);
       if (!operatorCode) {
         return refuse(401, kNotAuthenticated,
                       token.empty() ? "Sessão não informada: faça o login"
@@ -699,7 +713,7 @@ int RpcHttpServer::port() const {
 }
 
 size_t RpcHttpServer::sessionCount() const {
-  return impl_->sessions.size();
+  return impl_->sessions->size();
 }
 
 RpcServerStats RpcHttpServer::stats() const {

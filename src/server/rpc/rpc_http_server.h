@@ -34,6 +34,7 @@
 
 #include "server/rpc/answer_store.h"
 #include "server/rpc/dispatcher.h"
+#include "server/rpc/session_store.h"
 
 namespace server {
 
@@ -69,6 +70,9 @@ struct RpcServerOptions {
   std::string tlsKeyFile;
   // Where writes' answers are kept; null: in memory, 64 per operator for 10 minutes.
   std::shared_ptr<AnswerStore> answers;
+  // Where sessions live; null: in memory, idle for sessionIdleTimeout at most, ended at the next
+  // call of an operator the authenticator no longer finds active.
+  std::shared_ptr<SessionStore> sessions;
   LogSink log;  // null: no log
 };
 

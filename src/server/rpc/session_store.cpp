@@ -30,20 +30,21 @@ std::string randomToken(size_t bytes) {
   return token;
 }
 
-SessionStore::SessionStore(std::chrono::milliseconds idleTimeout, Now now, StillAllowed allowed)
+MemorySessionStore::MemorySessionStore(std::chrono::milliseconds idleTimeout, Now now,
+                                       StillAllowed allowed)
     : idleTimeout_(idleTimeout),
       now_(now ? std::move(now) : Now([] { return Clock::now(); })),
       allowed_(std::move(allowed)) {
   if (idleTimeout_ <= std::chrono::milliseconds::zero()) {
-    throw std::invalid_argument("SessionStore: idle timeout must be positive");
+    throw std::invalid_argument("MemorySessionStore: idle timeout must be positive");
   }
 }
 
-bool SessionStore::expired(const Entry& entry, Clock::time_point now) const {
+bool MemorySessionStore::expired(const Entry& entry, Clock::time_point now) const {
   return now - entry.lastSeen >= idleTimeout_;
 }
 
-std::string SessionStore::open(const std::string& operatorCode) {
+std::string MemorySessionStore::open(const std::string& operatorCode) {
   std::string token = randomToken();
   const auto now = now_();
   std::lock_guard lock(mutex_);
@@ -52,7 +53,7 @@ std::string SessionStore::open(const std::string& operatorCode) {
   return token;
 }
 
-std::optional<std::string> SessionStore::touch(const std::string& token) {
+std::optional<std::string> MemorySessionStore::touch(const std::string& token) {
   const auto now = now_();
   std::string operatorCode;
   {
@@ -74,13 +75,13 @@ std::optional<std::string> SessionStore::touch(const std::string& token) {
   return operatorCode;
 }
 
-size_t SessionStore::closeOperator(const std::string& operatorCode) {
+size_t MemorySessionStore::closeOperator(const std::string& operatorCode) {
   std::lock_guard lock(mutex_);
   return std::erase_if(sessions_,
                        [&](const auto& item) { return item.second.operatorCode == operatorCode; });
 }
 
-bool SessionStore::close(const std::string& token) {
+bool MemorySessionStore::close(const std::string& token) {
   const auto now = now_();
   std::lock_guard lock(mutex_);
   auto it = sessions_.find(token);
@@ -90,7 +91,7 @@ bool SessionStore::close(const std::string& token) {
   return live;
 }
 
-size_t SessionStore::size() const {
+size_t MemorySessionStore::size() const {
   std::lock_guard lock(mutex_);
   return sessions_.size();
 }

@@ -320,6 +320,27 @@ const std::vector<Migration>& migrations() {
            "CREATE INDEX IF NOT EXISTS IX_CONSPLANCHAVE_OPERADOR ON CONSPLANCHAVE (CDOPERADOR,"
            " DTCRIACAO)",
        }},
+      {4,
+       "sessions and kept answers of writes, shared by every server of the database",
+       {
+           // Only the SHA-256 of a token is stored (hex): reading the table opens no session.
+           // Times are milliseconds since 1970, comparable between servers.
+           "CREATE TABLE IF NOT EXISTS SESSAOOPER ("
+           " HASHTOKEN CHAR(64) NOT NULL PRIMARY KEY,"
+           " CDOPERADOR VARCHAR(12) NOT NULL,"
+           " DTULTACESSO BIGINT NOT NULL)",
+           "CREATE INDEX IF NOT EXISTS IX_SESSAOOPER_OPERADOR ON SESSAOOPER (CDOPERADOR)",
+           "CREATE INDEX IF NOT EXISTS IX_SESSAOOPER_ACESSO ON SESSAOOPER (DTULTACESSO)",
+           // DSRESPOSTA NULL: the write is running on some server (claimed at DTRESPOSTA).
+           "CREATE TABLE IF NOT EXISTS RESPGUARDADA ("
+           " CDOPERADOR VARCHAR(12) NOT NULL,"
+           " IDREQUISICAO VARCHAR(64) NOT NULL,"
+           " NMCHAMADA VARCHAR(200) NOT NULL,"
+           " DSRESPOSTA VARCHAR,"
+           " DTRESPOSTA BIGINT NOT NULL,"
+           " PRIMARY KEY (CDOPERADOR, IDREQUISICAO))",
+           "CREATE INDEX IF NOT EXISTS IX_RESPGUARDADA_DATA ON RESPGUARDADA (DTRESPOSTA)",
+       }},
   };
   return list;
 }
