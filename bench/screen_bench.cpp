@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "host/sqlite_handle.h"
+#include "remote/host_services.h"
 #include "screen_bench_host.h"
 
 namespace {
@@ -176,5 +178,143 @@ BENCHMARK(BM_ProductCodeValidationOnLeavingTheCell)
     ->Iterations(30)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// Chooses the optional product with a given code, as the user does in the search dialog.
+class ChoosingSearch : public remote::SearchList {
+ public:
+  std::string code;
+  bool Pesquisar(platform::DataSource& source, const std::string&, bool, bool) override {
+    return source.dataSet()->locate("CDARVPROD", Variant(code));
+  }
+};
+
+std::string quoted(const std::string& text) {
+  std::string out = "'";
+  for (char c : text)
+    out += c == '\'' ? std::string("''") : std::string(1, c);
+  return out + "'";
+}
+
+// A local recipe's product on an open day and an optional product the swap accepts for it.
+struct SwapCase {
+  double day = 0;
+  int dishRow = -1, productRow = -1;
+  std::string branch, dish, product, quantity, unit, substitute, substituteCode;
+};
+
+SwapCase findSwap(TfrmAnaCustRevRec& f) {
+  const platform::DataPacket days = bench().queries().execute(
+      "SELECT DISTINCT C.DTCARDAPIO AS DIA FROM CARDAPIO C JOIN RECEITALOCAL R ON "
+      "R.CDFILIAL = C.CDFILIAL AND R.CDFILAUXPRAT = C.CDFILAUXPRAT AND R.CDPRATO = C.CDPRATO "
+      "WHERE C.CDFILIAL = '0001' AND C.CDSERVFILI = '00001' AND C.DTCARDAPIO > :DE AND "
+      "C.DTCARDAPIO < :ATE ORDER BY 1",
+      {{"DE", Variant(kDemoDay)}, {"ATE", Variant(kDemoDay + 16)}});
+  user([&] { f.pgcPlanejado->selectPage(*f.tshMatPrima); });
+  platform::ClientDataSet& products = f.recipe.cdsProduto;
+  for (size_t d = 0; d < days.rows.size(); ++d) {
+    SwapCase c;
+    c.day = days.value(d, "DIA").toDouble();
+    user([&] { f.cost.cdsTrabCusto.locate("DTDATA", Variant::date(c.day)); });
+    for (int dish = 0; dish < f.recipe.cdsCardapio.recordCount(); ++dish) {
+      focus(*f.recipe.dbgCardapio);
+      user([&] { f.recipe.dbgCardapio->selectRow(dish); });
+      std::set<std::string> inDish;
+      for (int r = 1; r <= products.recordCount(); ++r)
+        products.withDisplayRow(
+            r, [&] { inDish.insert(products.fieldByName("CDPRODUTO").asString()); });
+      for (int r = 1; r <= products.recordCount(); ++r) {
+        products.withDisplayRow(r, [&] {
+          if (c.productRow >= 0 || products.fieldByName("TIPO").asString() != "L") return;
+          const platform::DataPacket optionals =
+              f.netInfPrato->call("PesqProdOpc", products.fieldByName("CDARVPROD").asString(), "4")
+                  .packet();
+          for (size_t i = 0; i < optionals.rows.size() && c.productRow < 0; ++i) {
+            const std::string product = optionals.value(i, "CDPRODUTO").toString();
+            const std::string code = optionals.value(i, "CDARVPROD").toString();
+            if (product != optionals.value(i, "CDPRODESTO").toString() ||
+                inDish.contains(product) ||
+                f.netReceitaPadrao->call("Verif_Status_Prod", "0001", "4", code).toString() ==
+                    "PROD_INATIVO" ||
+                f.netReceitaPadrao->call("GetVerifProd", "0001", product).toBool())
+              continue;
+            c.dishRow = dish;
+            c.productRow = r - 1;
+            c.branch = products.fieldByName("CDFILAUXPRAT").asString();
+            c.dish = products.fieldByName("CDPRATO").asString();
+            c.product = products.fieldByName("CDPRODUTO").asString();
+            c.substitute = product;
+            c.substituteCode = code;
+          }
+        });
+        if (c.productRow >= 0) break;
+      }
+      if (c.productRow < 0) continue;
+      const platform::DataPacket row = bench().queries().execute(
+          "SELECT QTDERECE, SGUNIDRECE FROM RECEITALOCAL WHERE CDFILIAL = '0001' AND "
+          "CDFILAUXPRAT = :FIL AND CDPRATO = :PRATO AND CDPRODUTO = :PROD",
+          {{"FIL", Variant(c.branch)}, {"PRATO", Variant(c.dish)}, {"PROD", Variant(c.product)}});
+      if (row.rows.size() != 1) throw std::runtime_error("the local recipe row is missing");
+      char quantity[40];
+      std::snprintf(quantity, sizeof quantity, "%.17g", row.value(0, "QTDERECE").toDouble());
+      c.quantity = quantity;
+      c.unit = row.value(0, "SGUNIDRECE").toString();
+      return c;
+    }
+  }
+  throw std::runtime_error("no local recipe with a usable optional product");
+}
+
+// The ingredient swap as the user does it on a product of a local recipe: the optional products
+// listed, the choice checked, the swap saved and the day's products read back. Between rounds the
+// recipe row is put back, so every round swaps the same product.
+void BM_IngredientSwap(benchmark::State& state) {
+  ConfirmingDialogs confirming;
+  ChoosingSearch search;
+  bench().open([&](TfrmAnaCustRevRec& f) {
+    remote::HostServices services = remote::hostServices();
+    services.dialogs = &confirming;
+    services.search = &search;
+    remote::ScopedHostServices answered(services);
+    const SwapCase c = findSwap(f);
+    search.code = c.substituteCode;
+    const host::sqlite::Db db = host::sqlite::open(bench().databasePath(), SQLITE_OPEN_READWRITE);
+    const std::string restore = "UPDATE RECEITALOCAL SET CDPRODUTO = " + quoted(c.product) +
+                                ", QTDERECE = " + c.quantity + ", SGUNIDRECE = " + quoted(c.unit) +
+                                " WHERE CDFILIAL = '0001' AND CDFILAUXPRAT = " + quoted(c.branch) +
+                                " AND CDPRATO = " + quoted(c.dish) +
+                                " AND CDPRODUTO = " + quoted(c.substitute);
+    const auto onTheProduct = [&] {
+      focus(*f.recipe.dbgCardapio);
+      user([&] { f.recipe.dbgCardapio->selectRow(c.dishRow); });
+      focus(*f.recipe.dbgPrato);
+      user([&] { f.recipe.dbgPrato->selectRow(c.productRow); });
+      if (f.recipe.cdsProduto.fieldByName("CDPRODUTO").asString() != c.product)
+        throw std::runtime_error("the recipe row was not put back");
+    };
+    onTheProduct();
+    for (auto _ : state) {
+      const auto start = std::chrono::steady_clock::now();
+      user([&] {
+        if (!f.recipe.mnuTrocarIn->click()) throw std::runtime_error("the swap is not offered");
+      });
+      state.SetIterationTime(
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+      if (!f.recipe.cdsProduto.locate("CDARVPROD", Variant(c.substituteCode)))
+        throw std::runtime_error("the swap was not shown");
+      host::sqlite::exec(db.get(), restore);
+      // Another day and back reads the restored recipe.
+      user([&] {
+        f.cost.cdsTrabCusto.locate("DTDATA", Variant::date(c.day + 1));
+        f.cost.cdsTrabCusto.locate("DTDATA", Variant::date(c.day));
+      });
+      onTheProduct();
+    }
+  });
+  const auto told =
+      std::count(confirming.texts.begin(), confirming.texts.end(),
+                 std::string("Receita alterada com êxito. Custos devem ser recalculados."));
+  if (told != state.iterations()) state.SkipWithError("a swap did not ask for recalculation");
+}
+BENCHMARK(BM_IngredientSwap)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(30);
 
 }  // namespace

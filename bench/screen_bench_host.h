@@ -69,6 +69,7 @@ class Bench {
   }
 
   host::SqliteQueryExecutor& queries() { return *queries_; }
+  std::string databasePath() const { return (dir_ / "demo.db").string(); }
 
   // Opens April 2026 of branch 0001's lunch and runs `script` once the first activation is done.
   void open(const std::function<void(TfrmAnaCustRevRec&)>& script) {
