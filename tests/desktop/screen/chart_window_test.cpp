@@ -129,9 +129,16 @@ TEST_F(ChartWindowTest, EachChartButtonOpensItsChartDrawingTheDatasetItBuilt) {
       ASSERT_EQ(static_cast<int>(drawn.points.size()), data.fieldCount() - 1);
       for (size_t s = 0; s < drawn.points.size(); ++s) {
         const std::vector<QPointF>& line = drawn.points[s];
-        ASSERT_EQ(static_cast<int>(line.size()), data.recordCount()) << s;
         const std::string field = data.fields()[s + 1]->name();
-        for (int r = 1; r <= data.recordCount(); ++r)
+        // A realized line ends at the last realized day; the others run through the month.
+        int rows = data.recordCount();
+        if (field == "VRPERCREAL" || field == "VRTOTRACUM")
+          for (double value = 0; rows > 0; --rows) {
+            data.withDisplayRow(rows, [&] { value = data.fieldByName(field).asFloat(); });
+            if (value != 0) break;
+          }
+        ASSERT_EQ(static_cast<int>(line.size()), rows) << s;
+        for (int r = 1; r <= rows; ++r)
           data.withDisplayRow(r, [&] {
             const QPointF& point = line[static_cast<size_t>(r - 1)];
             EXPECT_EQ(dayOf(point.x()),
