@@ -29,11 +29,14 @@
 #include <type_traits>
 #include <vector>
 
+#include "desktop/screen/window_test_support.h"
 #include "desktop/shell/sibling_screens.h"
 #include "platform/date.h"
 
 namespace desktop {
 namespace {
+
+using testing::pixelsNear;
 
 // Runs `inspect` on the next visible modal dialog of type T, then closes it.
 template <typename T = QDialog>
@@ -82,20 +85,6 @@ std::unique_ptr<platform::ClientDataSet> chartData(const std::vector<Column>& co
 
 int dayOf(qreal axisX) {
   return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(axisX)).date().day();
-}
-
-// Pixels of the plot area close to `colour`: the line of that colour was drawn.
-int pixelsNear(const QImage& image, const QRect& area, const QColor& colour) {
-  int count = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) {
-      const QColor p = image.pixelColor(x, y);
-      if (std::abs(p.red() - colour.red()) + std::abs(p.green() - colour.green()) +
-              std::abs(p.blue() - colour.blue()) <
-          40)
-        ++count;
-    }
-  return count;
 }
 
 struct ChartCase {

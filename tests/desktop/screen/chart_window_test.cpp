@@ -18,6 +18,7 @@
 
 #include "desktop/form_renderer.h"
 #include "desktop/screen/desktop_screen_fixture.h"
+#include "desktop/screen/window_test_support.h"
 #include "desktop/shell/sibling_screens.h"
 #include "platform/date.h"
 
@@ -34,19 +35,6 @@ struct Drawn {
   std::vector<int> pixels;                   // per line: its colour's pixels in the plot area
   int distinctColours = 0;                   // in the plot area, in steps of 16 per channel
 };
-
-int pixelsNear(const QImage& image, const QRect& area, const QColor& colour) {
-  int count = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y)
-    for (int x = area.left(); x <= area.right(); ++x) {
-      const QColor p = image.pixelColor(x, y);
-      if (std::abs(p.red() - colour.red()) + std::abs(p.green() - colour.green()) +
-              std::abs(p.blue() - colour.blue()) <
-          40)
-        ++count;
-    }
-  return count;
-}
 
 // Reads the next chart window (not the busy window before it), then closes it.
 void onChartWindow(Drawn& drawn) {

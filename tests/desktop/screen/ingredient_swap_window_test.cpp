@@ -17,6 +17,7 @@
 #include "desktop/form_renderer.h"
 #include "desktop/grid_view.h"
 #include "desktop/screen/desktop_screen_fixture.h"
+#include "desktop/screen/window_test_support.h"
 #include "desktop/search_dialog.h"
 #include "desktop/shell/screenshot.h"
 #include "platform/format.h"
@@ -30,33 +31,6 @@ using platform::Variant;
 using screen::TfrmAnaCustRevRec;
 
 constexpr double kFirstOpenDay = 46113 + 15;  // 16/04/2026, after the processing date
-
-void activate(QWidget& window) {
-  if (!window.isActiveWindow()) QApplication::setActiveWindow(&window);
-}
-
-GridView& viewOf(FormWindow& window, platform::ui::DBGrid& grid) {
-  GridView* view = window.renderer().gridView(grid);
-  if (view == nullptr) throw std::logic_error("the grid has no view");
-  return *view;
-}
-
-int columnOf(GridView& view, const char* field) {
-  return view.gridModel().modelColumn(view.grid().columnIndexOf(field));
-}
-
-QPoint cellCentre(GridView& view, int row, int column) {
-  const QModelIndex index = view.model()->index(row, column);
-  view.scrollTo(index);
-  QApplication::processEvents();
-  activate(*view.window());
-  return view.visualRect(index).center();
-}
-
-void clickCell(GridView& view, int row, int column) {
-  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, cellCentre(view, row, column));
-  QApplication::processEvents();
-}
 
 QString cellText(GridView& view, int row, const char* field) {
   return view.gridModel().data(view.gridModel().index(row, columnOf(view, field))).toString();
@@ -88,20 +62,6 @@ bool pickFromMenu(GridView& view, int row, const QString& entry) {
   for (int i = 0; i < 100 && !shown; ++i)
     QTest::qWait(10);
   return picked;
-}
-
-// The open search dialog, once the timer finds it running.
-void whenSearchOpens(std::function<void(SearchDialog&)> steps) {
-  auto* timer = new QTimer(&waitingAnswerers());
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, steps = std::move(steps)] {
-    auto* dialog = dynamic_cast<SearchDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || !dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    steps(*dialog);
-  });
-  timer->start();
 }
 
 bool dishHas(platform::ClientDataSet& products, const std::string& dish,

@@ -18,6 +18,7 @@
 #include "desktop/form_renderer.h"
 #include "desktop/grid_view.h"
 #include "desktop/screen/desktop_screen_fixture.h"
+#include "desktop/screen/window_test_support.h"
 #include "desktop/search_dialog.h"
 #include "desktop/shell/screenshot.h"
 #include "platform/format.h"
@@ -35,12 +36,6 @@ constexpr double kClosedDay = kApril1 + 5;
 
 const char* const kRecalcular = "Receita alterada com êxito. Custos devem ser recalculados.";
 
-// The busy window of each server call takes the activation away for a moment; the offscreen
-// platform does not give it back, a window system would.
-void activate(QWidget& window) {
-  if (!window.isActiveWindow()) QApplication::setActiveWindow(&window);
-}
-
 QWidget* focusTarget(FormWindow& window) {
   activate(window);
   QWidget* focused = QApplication::focusWidget();
@@ -57,25 +52,6 @@ void typeText(FormWindow& window, const QString& text) {
     QTest::keyClick(focusTarget(window), c.toLatin1());
     QApplication::processEvents();
   }
-}
-
-GridView& viewOf(FormWindow& window, platform::ui::DBGrid& grid) {
-  GridView* view = window.renderer().gridView(grid);
-  if (view == nullptr) throw std::logic_error("the grid has no view");
-  return *view;
-}
-
-int columnOf(GridView& view, const char* field) {
-  return view.gridModel().modelColumn(view.grid().columnIndexOf(field));
-}
-
-void clickCell(GridView& view, int row, int column) {
-  const QModelIndex index = view.model()->index(row, column);
-  view.scrollTo(index);
-  QApplication::processEvents();
-  activate(*view.window());
-  QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(index).center());
-  QApplication::processEvents();
 }
 
 QToolButton* buttonOf(FormWindow& window, platform::ui::Control* control) {
@@ -117,20 +93,6 @@ QStringList texts(const std::vector<SeenDialog>& seen) {
   for (const SeenDialog& d : seen)
     list << d.text;
   return list;
-}
-
-// The open search dialog, once the timer finds it running.
-void whenSearchOpens(std::function<void(SearchDialog&)> steps) {
-  auto* timer = new QTimer(&waitingAnswerers());
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, steps = std::move(steps)] {
-    auto* dialog = dynamic_cast<SearchDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || !dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    steps(*dialog);
-  });
-  timer->start();
 }
 
 class RecipeWindowTest : public DesktopScreenTest {
