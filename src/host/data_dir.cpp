@@ -33,7 +33,7 @@ std::filesystem::path demoDatabasePath(const EnvLookup& env) {
   std::error_code error;
   std::filesystem::create_directories(dir, error);
   if (error) throw std::runtime_error("Cannot create '" + dir.string() + "': " + error.message());
-  return dir / "demo.db";
+  return dir / kDemoDatabaseName;
 }
 
 }  // namespace host

@@ -16,7 +16,11 @@ EnvLookup processEnvironment();
 // Errors: std::runtime_error when neither variable gives an absolute path.
 std::filesystem::path userDataDirectory(const EnvLookup& env = processEnvironment());
 
-// userDataDirectory()/demo.db; creates the directory (not the file) when missing.
+// The demo database's file name. Its number goes up whenever the demo company changes, so a user
+// who ran an older demo gets the new one instead of the old file (which is left as it was).
+inline constexpr const char* kDemoDatabaseName = "demo-2.db";
+
+// userDataDirectory()/kDemoDatabaseName; creates the directory (not the file) when missing.
 // Errors: std::runtime_error as above or when the directory cannot be created.
 std::filesystem::path demoDatabasePath(const EnvLookup& env = processEnvironment());
 

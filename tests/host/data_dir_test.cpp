@@ -40,7 +40,7 @@ TEST(DataDirectory, DemoDatabaseDirectoryIsCreated) {
   testing::TempDatabase scratch;
   std::string home = (scratch.dir() / "home").string();
   std::filesystem::path path = demoDatabasePath(fakeEnv({{"HOME", home}}));
-  EXPECT_EQ(path, std::filesystem::path(home) / ".local/share/menucost/demo.db");
+  EXPECT_EQ(path, std::filesystem::path(home) / ".local/share/menucost/demo-2.db");
   EXPECT_TRUE(std::filesystem::is_directory(path.parent_path()));
   EXPECT_FALSE(std::filesystem::exists(path));
 }

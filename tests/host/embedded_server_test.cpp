@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "host/authorization.h"
+#include "host/data_dir.h"
 #include "host/host_shell.h"
 #include "host/operator_session.h"
 #include "host/sqlite_query_executor.h"
@@ -139,14 +140,14 @@ TEST(EmbeddedServerDefault, CreatesTheDemoInTheUsersDataDirectory) {
     EmbeddedServerOptions options;
     options.demoDate = kDemoDay;
     EmbeddedServer server(options);
-    EXPECT_EQ(server.databasePath(), (scratch.dir() / "menucost" / "demo.db").string());
+    EXPECT_EQ(server.databasePath(), (scratch.dir() / "menucost" / kDemoDatabaseName).string());
     EXPECT_TRUE(server.demoCreated());
   }
   if (old)
     setenv("XDG_DATA_HOME", saved.c_str(), 1);
   else
     unsetenv("XDG_DATA_HOME");
-  EXPECT_TRUE(std::filesystem::exists(scratch.dir() / "menucost" / "demo.db"));
+  EXPECT_TRUE(std::filesystem::exists(scratch.dir() / "menucost" / kDemoDatabaseName));
 }
 
 }  // namespace
