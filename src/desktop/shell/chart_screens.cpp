@@ -164,6 +164,8 @@ QChart* makeChart(platform::ClientDataSet& dataSet, const QString& title) {
   auto* axisX = new QDateTimeAxis;
   axisX->setTitleText(QStringLiteral("Dia"));
   axisX->setFormat(QStringLiteral("dd"));
+  // Upright, 31 day labels do not fit a dialog's width and each is elided to "…".
+  axisX->setLabelsAngle(-90);
   auto* axisY = new QValueAxis;
   axisY->setLabelFormat(QStringLiteral("%.2f"));
   chart->addAxis(axisX, Qt::AlignBottom);
