@@ -1,4 +1,5 @@
 #include "desktop/shell/cost_origin_screen.h"
+#include "desktop/screen/window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,23 +20,10 @@
 namespace desktop {
 namespace {
 
+using testing::onNextDialog;
+
 using platform::FieldType;
 using platform::Variant;
-
-// Runs `inspect` on the next modal dialog, then closes it.
-void onNextDialog(std::function<void(QDialog&)> inspect) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || !dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    inspect(*dialog);
-    dialog->reject();
-  });
-  timer->start();
-}
 
 // The fields GetOrigemCusto answers, in its order.
 platform::DataPacket serverShaped() {

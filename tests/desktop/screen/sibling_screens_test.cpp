@@ -1,4 +1,5 @@
 #include "desktop/shell/sibling_screens.h"
+#include "desktop/screen/window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -20,20 +21,7 @@
 namespace desktop {
 namespace {
 
-// Runs `inspect` on the next modal dialog, then closes it.
-void onNextDialog(std::function<void(QDialog&)> inspect) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (dialog == nullptr || !dialog->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    inspect(*dialog);
-    dialog->reject();
-  });
-  timer->start();
-}
+using testing::onNextDialog;
 
 platform::Variant handleOf(platform::ClientDataSet& ds) {
   return platform::Variant(static_cast<int64_t>(reinterpret_cast<intptr_t>(&ds)));

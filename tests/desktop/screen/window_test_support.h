@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDialog>
 #include <QImage>
 #include <QTest>
 #include <QTimer>
@@ -58,6 +59,21 @@ inline void whenSearchOpens(std::function<void(SearchDialog&)> steps) {
     timer->stop();
     timer->deleteLater();
     steps(*dialog);
+  });
+  timer->start();
+}
+
+// Runs `inspect` on the next modal dialog, then closes it.
+inline void onNextDialog(std::function<void(QDialog&)> inspect) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, inspect] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    inspect(*dialog);
+    dialog->reject();
   });
   timer->start();
 }
